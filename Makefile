@@ -1,0 +1,44 @@
+# Set-up commands for a fresh Debian or Ubuntu machine.
+#   make run    install what is missing, build the demo and run it
+#   make test   install what is missing, build and run the whole test suite:
+#               the normal build, a build under AddressSanitizer and
+#               UndefinedBehaviorSanitizer, and a build without SIMD paths
+
+JOBS ?= $(shell nproc)
+CONFIGURE = cmake -S . -DCMAKE_BUILD_TYPE=Release
+CTEST = ctest --output-on-failure -j$(JOBS)
+
+.PHONY: run test build test-normal test-sanitized test-nosimd deps-run deps-test clean
+
+run: deps-run build
+	./build/tessik
+
+build:
+	$(CONFIGURE) -B build
+	cmake --build build -j$(JOBS)
+
+test: deps-test test-normal test-sanitized test-nosimd
+
+test-normal:
+	$(CONFIGURE) -B build
+	cmake --build build -j$(JOBS)
+	cd build && $(CTEST)
+
+test-sanitized:
+	$(CONFIGURE) -B build-sanitize -DTESSIK_SANITIZE=ON -DTESSIK_BUILD_BENCHMARKS=OFF
+	cmake --build build-sanitize -j$(JOBS)
+	cd build-sanitize && $(CTEST)
+
+test-nosimd:
+	$(CONFIGURE) -B build-nosimd -DTESSIK_SIMD=OFF -DTESSIK_BUILD_BENCHMARKS=OFF
+	cmake --build build-nosimd -j$(JOBS)
+	cd build-nosimd && $(CTEST)
+
+deps-run:
+	scripts/install-deps.sh run
+
+deps-test:
+	scripts/install-deps.sh test
+
+clean:
+	rm -rf build build-sanitize build-nosimd

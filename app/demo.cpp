@@ -1,0 +1,61 @@
+// The demonstration: start-up and the fixed-step frame loop.
+#include "app/demo.h"
+
+#include "display/display.h"
+#include "render/pixel_buffer.h"
+#include "runtime/clock.h"
+#include "runtime/keys.h"
+#include "runtime/program.h"
+
+void runDemo(const DemoServices& services)
+{
+    auto depth = createPixelBuffer(kFrameWidth, kFrameHeight, nullptr);
+    auto colour = createPixelBuffer(kFrameWidth, kFrameHeight, depth.get());
+
+    if (services.openDisplay(kDisplayTitle, kFrameWidth, kFrameHeight) == 0) {
+        services.endProgram(-1);
+        return;
+    }
+    services.buildWorld();
+
+    const std::string quitKey(1, '\x1b');
+    // A double, like the clock: a float deadline would stop advancing once
+    // the clock reads more than a few days.
+    double nextUpdate = services.clock() + kUpdateStep;
+    for (;;) {
+        double now = services.clock();
+        if (now > nextUpdate) {
+            // Catching up: steps run back to back, with no frame and no key
+            // read between them, until the deadline is ahead of the clock.
+            services.updateStep();
+            nextUpdate += kUpdateStep;
+            continue;
+        }
+
+        services.drawFrame(*colour);
+        services.presentBuffer(*colour);
+        clearFrame(*colour);
+
+        std::string key = services.readKey();
+        if (compareStrings(&key, &quitKey) == 0) {
+            services.closeDisplay();
+            return;
+        }
+    }
+}
+
+void runDemo()
+{
+    DemoServices services;
+    services.clock = timerSeconds;
+    services.openDisplay = openDisplay;
+    services.presentBuffer = presentBuffer;
+    services.closeDisplay = closeDisplay;
+    services.readKey = [] { return readKey(); };
+    services.endProgram = endProgram;
+    // Until the scene exists the loop draws empty frames.
+    services.buildWorld = [] {};
+    services.updateStep = [] {};
+    services.drawFrame = [](PixelBuffer&) {};
+    runDemo(services);
+}

@@ -1,0 +1,35 @@
+// The demonstration: start-up and the fixed-step frame loop.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+struct PixelBuffer;
+
+// Frame size, title and pacing of the demonstration.
+constexpr std::int32_t kFrameWidth = 640;
+constexpr std::int32_t kFrameHeight = 480;
+constexpr const char* kDisplayTitle = "Tessik";
+constexpr double kUpdateStep = 0.01667; // seconds between update steps, about 60 a second
+
+// What the frame loop drives. runDemo() passes the real services; tests pass
+// fakes to watch the loop's order of calls.
+struct DemoServices {
+    std::function<double()> clock;
+    std::function<std::int32_t(const char* title, std::int32_t width, std::int32_t height)> openDisplay;
+    std::function<std::int32_t(const PixelBuffer& colour)> presentBuffer;
+    std::function<void()> closeDisplay;
+    std::function<std::string()> readKey;
+    std::function<void(std::int32_t status)> endProgram; // does not return in the real program
+    std::function<void()> buildWorld;                    // the scene and the camera
+    std::function<void()> updateStep;                    // one fixed update step of the animation
+    std::function<void(PixelBuffer& colour)> drawFrame;  // one frame of the scene
+};
+
+// Creates the buffers, opens the display (ending the program with -1 when it
+// cannot), builds the scene and camera, then runs update steps on the clock
+// and draws frames between them until Esc is read. Returns after Esc, with
+// the display closed.
+void runDemo();
+void runDemo(const DemoServices& services);

@@ -1,0 +1,21 @@
+// The display: frames shown full screen, keys from its window.
+#pragma once
+
+#include <cstdint>
+
+struct PixelBuffer;
+
+// Opens the full-screen display for frames of width x height. Returns 1 on
+// success, 0 when no display can be opened.
+std::int32_t openDisplay(const char* title, std::int32_t width, std::int32_t height);
+
+// Shows a frame of width x height cells (0x00RRGGBB, row by row). Returns 1
+// when the frame was handed to the display or skipped because the display is
+// inactive, 0 when the back buffer could not be locked.
+std::int32_t presentFrame(const std::uint32_t* cells);
+
+// Releases whatever openDisplay created; safe after a partial open.
+void closeDisplay();
+
+// Hands a colour buffer of the display's size to presentFrame.
+std::int32_t presentBuffer(const PixelBuffer& colour);
