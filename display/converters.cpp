@@ -137,7 +137,7 @@ struct Swap32 {
 #endif
 };
 
-// Bytes B, G, R.
+// Bytes B, G, R; the top byte is not stored.
 struct Pack24 {
     static constexpr int kBytes = 3;
     static std::uint32_t pixel(std::uint32_t cell) { return cell; }
@@ -191,6 +191,7 @@ struct Packed16 {
     // the scaled pixel: times 1 << 13 from its bit 3. The one for bits 0-4
     // goes to bit kScale: times 1 << (kScale - 3). Both products are below
     // 0x200000 and occupy bits that nothing else uses, so the add is an or.
+    // Every factor is positive as a signed 16-bit number, as madd takes it.
     static constexpr std::uint32_t kHighMultiplier = 1u << 13;
     static constexpr std::uint32_t kLowMultiplier = 1u << (kScale - 3);
     static constexpr std::uint32_t kMultipliers =
