@@ -143,9 +143,16 @@ std::int32_t openDisplayWith(const char* title, std::int32_t width, std::int32_t
         return 0;
     display.headless = isHeadless(driver);
 
-    Uint32 windowFlags = options.fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0;
-    display.window.reset(SDL_CreateWindow(title, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
-                                          width, height, windowFlags));
+    // A full-screen window starts out with the desktop's size and place, so
+    // that it covers the screen even when no window manager makes it full
+    // screen.
+    SDL_Rect place{SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, width, height};
+    Uint32 windowFlags = 0;
+    if (options.fullScreen) {
+        windowFlags = SDL_WINDOW_FULLSCREEN_DESKTOP;
+        SDL_GetDisplayBounds(0, &place);
+    }
+    display.window.reset(SDL_CreateWindow(title, place.x, place.y, place.w, place.h, windowFlags));
     if (!display.window)
         return 0;
     SDL_ShowCursor(SDL_DISABLE);
