@@ -1,14 +1,14 @@
 #!/usr/bin/env python3
 """The demo on a real X server: full screen, Esc from the window and from a
-pipe, a window-close request, no display at all, and a 16-bit screen.
+pipe, a window-close request, no display at all, a 16-bit and a wide screen.
 
 Usage: display_x11.py PATH-TO-TESSIK CASE [--close-helper PATH] [--expect-scene]
 
-CASE is one of: screen, pipe, close, no-display, depth16. Each case starts its
-own Xvfb on a display number of its own (-displayfd), so cases run side by side.
-With --expect-scene the screenshot must show the scene; without it, only that
-the window covers the 640 x 480 screen. Exits 77 (skipped) when Xvfb cannot
-start.
+CASE is one of: screen (640 x 480, 24 bits), depth16 (640 x 480, 16 bits),
+wide (1280 x 720), pipe, close, no-display. Each case starts its own Xvfb on a
+display number of its own (-displayfd), so cases run side by side. With
+--expect-scene the screenshot must show the scene; without it, only that the
+window covers the screen. Exits 77 (skipped) when Xvfb cannot start.
 """
 import os
 import select
@@ -19,7 +19,7 @@ import tempfile
 import time
 
 SKIP = 77
-WIDTH, HEIGHT = 640, 480
+FRAME_WIDTH, FRAME_HEIGHT = 640, 480
 failures = []
 
 
@@ -37,13 +37,14 @@ def skip(message):
 class Xvfb:
     """An Xvfb server of one screen, started on a free display number."""
 
-    def __init__(self, depth):
+    def __init__(self, depth, width=FRAME_WIDTH, height=FRAME_HEIGHT):
+        self.width, self.height = width, height
         if not shutil.which("Xvfb"):
             skip("Xvfb is not installed")
         self.log = tempfile.TemporaryFile()
         read_end, write_end = os.pipe()
         self.process = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", f"{WIDTH}x{HEIGHT}x{depth}",
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", f"{width}x{height}x{depth}",
              "-nolisten", "tcp", "-noreset"],
             pass_fds=[write_end], stdout=subprocess.DEVNULL, stderr=self.log)
         os.close(write_end)
@@ -156,24 +157,39 @@ def window_geometry(server, window):
 
 
 def check_screen(server, window, expect_scene):
+    """The window covers the screen; with expect_scene, the frame shows the
+    scene, scaled up to the screen's height or width and centred between
+    black bars."""
+    width, height = server.width, server.height
     pixels = screenshot(server)
-    check(len(pixels) == WIDTH * HEIGHT * 3,
-          f"screenshot holds {len(pixels)} bytes, not {WIDTH}x{HEIGHT} pixels")
+    check(len(pixels) == width * height * 3,
+          f"screenshot holds {len(pixels)} bytes, not {width}x{height} pixels")
     geometry = window_geometry(server, window)
     placed = (geometry.get("Absolute upper-left X"), geometry.get("Absolute upper-left Y"),
               geometry.get("Width"), geometry.get("Height"), geometry.get("Map State"))
-    check(placed == ("0", "0", str(WIDTH), str(HEIGHT), "IsViewable"),
+    check(placed == ("0", "0", str(width), str(height), "IsViewable"),
           f"the window is not the whole screen: x, y, width, height, state = {placed}")
-    if expect_scene:
-        colours = {pixels[i:i + 3] for i in range(0, len(pixels), 3)}
-        lit = sum(1 for i in range(0, len(pixels), 3) if pixels[i:i + 3] != b"\0\0\0")
-        print(f"screenshot: {lit} of {WIDTH * HEIGHT} pixels not black, {len(colours)} colours")
-        check(lit * 5 > WIDTH * HEIGHT, f"only {lit} pixels are not black")
-        check(len(colours) > 1000, f"only {len(colours)} distinct colours")
+    if not expect_scene or len(pixels) != width * height * 3:
+        return
+    scale = min(width / FRAME_WIDTH, height / FRAME_HEIGHT)
+    left = (width - round(FRAME_WIDTH * scale)) // 2
+    top = (height - round(FRAME_HEIGHT * scale)) // 2
+    frame, bars = [], []
+    for y in range(height):
+        row = pixels[y * width * 3:(y + 1) * width * 3]
+        for x in range(width):
+            inside = left <= x < width - left and top <= y < height - top
+            (frame if inside else bars).append(row[x * 3:x * 3 + 3])
+    lit = sum(1 for pixel in frame if pixel != b"\0\0\0")
+    colours = len(set(frame))
+    print(f"screenshot: {lit} of {len(frame)} frame pixels not black, {colours} colours")
+    check(lit * 5 > len(frame), f"only {lit} pixels are not black")
+    check(colours > 1000, f"only {colours} distinct colours")
+    check(all(pixel == b"\0\0\0" for pixel in bars), "the bars beside the frame are not black")
 
 
-def case_screen(tessik, depth, expect_scene):
-    with Xvfb(depth) as server:
+def case_screen(tessik, expect_scene, depth, *size):
+    with Xvfb(depth, *size) as server:
         demo, window = start_demo(tessik, server)
         if window is None:
             return
@@ -233,9 +249,11 @@ def main():
             print("FAIL:", "; ".join(failures))
             return 1
         if case == "screen":
-            case_screen(tessik, 24, expect_scene)
+            case_screen(tessik, expect_scene, 24)
         elif case == "depth16":
-            case_screen(tessik, 16, expect_scene)
+            case_screen(tessik, expect_scene, 16)
+        elif case == "wide":
+            case_screen(tessik, expect_scene, 24, 1280, 720)
         elif case == "pipe":
             case_pipe(tessik)
         elif case == "close":
