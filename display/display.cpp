@@ -159,7 +159,7 @@ std::int32_t openDisplayWith(const char* title, std::int32_t width, std::int32_t
     display.cursorHidden = true;
 
     // Present without waiting for the vertical blank; scale the frame up
-    // with whole pixels, keeping its aspect.
+    // with nearest-neighbour sampling, keeping its aspect.
     SDL_SetHint(SDL_HINT_RENDER_VSYNC, "0");
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "0");
     display.renderer.reset(SDL_CreateRenderer(display.window.get(), -1, 0));
