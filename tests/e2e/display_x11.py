@@ -1,0 +1,273 @@
+#!/usr/bin/env python3
+"""The demo on a real X server: full screen, Esc from the window and from a
+pipe, a window-close request, no display at all, a 16-bit and a wide screen.
+
+Usage: display_x11.py PATH-TO-TESSIK CASE [--close-helper PATH] [--expect-scene]
+
+CASE is one of: screen (640 x 480, 24 bits), depth16 (640 x 480, 16 bits),
+wide (1280 x 720), pipe, close, no-display. Each case starts its own Xvfb on a
+display number of its own (-displayfd), so cases run side by side. With
+--expect-scene the screenshot must show the scene; without it, only that the
+window covers the screen. Exits 77 (skipped) when Xvfb cannot start.
+"""
+import os
+import select
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+SKIP = 77
+FRAME_WIDTH, FRAME_HEIGHT = 640, 480
+failures = []
+
+
+def check(condition, message):
+    if not condition:
+        failures.append(message)
+        print("FAIL:", message)
+
+
+def skip(message):
+    print("SKIP:", message)
+    sys.exit(SKIP)
+
+
+class Xvfb:
+    """An Xvfb server of one screen, started on a free display number."""
+
+    def __init__(self, depth, width=FRAME_WIDTH, height=FRAME_HEIGHT):
+        self.width, self.height = width, height
+        if not shutil.which("Xvfb"):
+            skip("Xvfb is not installed")
+        self.log = tempfile.TemporaryFile()
+        read_end, write_end = os.pipe()
+        self.process = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", f"{width}x{height}x{depth}",
+             "-nolisten", "tcp", "-noreset"],
+            pass_fds=[write_end], stdout=subprocess.DEVNULL, stderr=self.log)
+        os.close(write_end)
+        # Xvfb writes its display number and a newline once it accepts clients.
+        number = b""
+        deadline = time.monotonic() + 10
+        while not number.endswith(b"\n"):
+            left = deadline - time.monotonic()
+            if left <= 0 or not select.select([read_end], [], [], left)[0]:
+                break
+            chunk = os.read(read_end, 16)
+            if not chunk:
+                break
+            number += chunk
+        os.close(read_end)
+        if not number.strip().isdigit():
+            self.stop()
+            self.log.seek(0)
+            error = self.log.read().decode(errors="replace").strip().splitlines()
+            skip("Xvfb cannot start" + (f": {error[-1]}" if error else ""))
+        self.display = ":" + number.decode().strip()
+
+    def env(self):
+        env = {k: v for k, v in os.environ.items()
+               if k not in ("SDL_VIDEODRIVER", "WAYLAND_DISPLAY", "DISPLAY")}
+        env["DISPLAY"] = self.display
+        # The system's GL driver, unloaded when SDL quits, leaves memory that
+        # only it referred to, which a leak checker reports. The demo's own
+        # allocations are leak-checked by the unit tests.
+        env["LSAN_OPTIONS"] = "detect_leaks=0"
+        return env
+
+    def stop(self):
+        if self.process.poll() is None:
+            self.process.terminate()
+            try:
+                self.process.wait(5)
+            except subprocess.TimeoutExpired:
+                self.process.kill()
+                self.process.wait()
+        self.log.close()
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.stop()
+
+
+def run(args, env, timeout=10):
+    return subprocess.run(args, env=env, capture_output=True, timeout=timeout)
+
+
+def find_window(server):
+    found = run(["xdotool", "search", "--onlyvisible", "--name", "^Tessik$"], server.env())
+    windows = found.stdout.split()
+    return windows[-1].decode() if found.returncode == 0 and windows else None
+
+
+def start_demo(tessik, server, stdin=subprocess.DEVNULL):
+    """Starts the demo and returns it with its window, at least a second after
+    the start, or with None when no window appeared. SDL may replace the
+    window while it sets up the renderer, so the window counts once the same
+    one is seen twice in a row."""
+    demo = subprocess.Popen([tessik], env=server.env(), stdin=stdin)
+    started = time.monotonic()
+    seen, window = None, None
+    while time.monotonic() - started < 10 and demo.poll() is None:
+        time.sleep(0.25)
+        found = find_window(server)
+        if found and found == seen and time.monotonic() - started >= 1.0:
+            window = found
+            break
+        seen = found
+    if window is None:
+        check(False, f"no lasting Tessik window (demo status {demo.poll()})")
+        if demo.poll() is None:
+            demo.kill()
+        demo.wait()
+    return demo, window
+
+
+def ends_with(demo, status, seconds, what):
+    start = time.monotonic()
+    try:
+        demo.wait(seconds)
+    except subprocess.TimeoutExpired:
+        demo.kill()
+        demo.wait()
+        check(False, f"{what}: the demo still ran {seconds} s later")
+        return
+    check(demo.returncode == status, f"{what}: exit status {demo.returncode}, expected {status}")
+    print(f"{what}: ended with status {demo.returncode} after {time.monotonic() - start:.2f} s")
+
+
+def screenshot(server):
+    shot = run(["import", "-window", "root", "-depth", "8", "rgb:-"], server.env())
+    check(shot.returncode == 0, f"screenshot failed: {shot.stderr.decode(errors='replace').strip()}")
+    return shot.stdout
+
+
+def window_geometry(server, window):
+    info = run(["xwininfo", "-id", window], server.env()).stdout.decode()
+    fields = {}
+    for line in info.splitlines():
+        if ":" in line:
+            key, value = line.split(":", 1)
+            fields[key.strip()] = value.strip()
+    return fields
+
+
+def check_screen(server, window, expect_scene):
+    """The window covers the screen; with expect_scene, the frame shows the
+    scene, scaled up to the screen's height or width and centred between
+    black bars."""
+    width, height = server.width, server.height
+    pixels = screenshot(server)
+    check(len(pixels) == width * height * 3,
+          f"screenshot holds {len(pixels)} bytes, not {width}x{height} pixels")
+    geometry = window_geometry(server, window)
+    placed = (geometry.get("Absolute upper-left X"), geometry.get("Absolute upper-left Y"),
+              geometry.get("Width"), geometry.get("Height"), geometry.get("Map State"))
+    check(placed == ("0", "0", str(width), str(height), "IsViewable"),
+          f"the window is not the whole screen: x, y, width, height, state = {placed}")
+    if not expect_scene or len(pixels) != width * height * 3:
+        return
+    scale = min(width / FRAME_WIDTH, height / FRAME_HEIGHT)
+    left = (width - round(FRAME_WIDTH * scale)) // 2
+    top = (height - round(FRAME_HEIGHT * scale)) // 2
+    frame, bars = [], []
+    for y in range(height):
+        row = pixels[y * width * 3:(y + 1) * width * 3]
+        for x in range(width):
+            inside = left <= x < width - left and top <= y < height - top
+            (frame if inside else bars).append(row[x * 3:x * 3 + 3])
+    lit = sum(1 for pixel in frame if pixel != b"\0\0\0")
+    colours = len(set(frame))
+    print(f"screenshot: {lit} of {len(frame)} frame pixels not black, {colours} colours")
+    check(lit * 5 > len(frame), f"only {lit} pixels are not black")
+    check(colours > 1000, f"only {colours} distinct colours")
+    check(all(pixel == b"\0\0\0" for pixel in bars), "the bars beside the frame are not black")
+
+
+def case_screen(tessik, expect_scene, depth, *size):
+    with Xvfb(depth, *size) as server:
+        demo, window = start_demo(tessik, server)
+        if window is None:
+            return
+        check(demo.poll() is None, f"the demo ended by itself with status {demo.returncode}")
+        check_screen(server, window, expect_scene)
+        run(["xdotool", "key", "Escape"], server.env())
+        ends_with(demo, 0, 2, "Esc in the window")
+
+
+def case_pipe(tessik):
+    with Xvfb(24) as server:
+        demo, window = start_demo(tessik, server, stdin=subprocess.PIPE)
+        if window is None:
+            return
+        demo.stdin.write(b"\x1b")
+        demo.stdin.flush()
+        ends_with(demo, 0, 2, "Esc through a pipe")
+        demo.stdin.close()
+
+
+def case_close(tessik, helper):
+    with Xvfb(24) as server:
+        demo, window = start_demo(tessik, server)
+        if window is None:
+            return
+        sent = run([helper, window], server.env())
+        check(sent.returncode == 0, f"close request not sent: {sent.stderr.decode(errors='replace')}")
+        ends_with(demo, 0, 2, "window-close request")
+
+
+def case_no_display(tessik):
+    env = {k: v for k, v in os.environ.items()
+           if k not in ("DISPLAY", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER")}
+    start = time.monotonic()
+    result = subprocess.run([tessik], env=env, stdin=subprocess.DEVNULL, timeout=10)
+    elapsed = time.monotonic() - start
+    check(result.returncode == 255, f"no display: exit status {result.returncode}, expected 255")
+    check(elapsed < 1.0, f"no display: took {elapsed:.2f} s to end")
+    print(f"no display: ended with status {result.returncode} after {elapsed:.2f} s")
+
+
+def main():
+    args = sys.argv[1:]
+    expect_scene = "--expect-scene" in args
+    helper = None
+    if "--close-helper" in args:
+        helper = args[args.index("--close-helper") + 1]
+    tessik, case = os.path.abspath(args[0]), args[1]
+
+    if case == "no-display":
+        case_no_display(tessik)
+    else:
+        for tool in ("xdotool", "import", "xwininfo"):
+            if not shutil.which(tool):
+                failures.append(f"{tool} is not installed")
+        if failures:
+            print("FAIL:", "; ".join(failures))
+            return 1
+        if case == "screen":
+            case_screen(tessik, expect_scene, 24)
+        elif case == "depth16":
+            case_screen(tessik, expect_scene, 16)
+        elif case == "wide":
+            case_screen(tessik, expect_scene, 24, 1280, 720)
+        elif case == "pipe":
+            case_pipe(tessik)
+        elif case == "close":
+            case_close(tessik, helper)
+        else:
+            print(f"unknown case {case}")
+            return 2
+
+    if failures:
+        print(f"{len(failures)} failure(s)")
+        return 1
+    print(f"{case}: all checks passed")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
