@@ -156,11 +156,11 @@ TEST(RasterizerSafety, UnusableBuffersAndLevelsDrawNothing)
 
     std::vector<std::uint32_t> texels(9, 0x00FFFFFF);
     const Texture bad[] = {
-        {texels.data(), 3, 3, 2, nullptr},  // widthLog2 = round(log2 3), masks would reach texel 10
-        {texels.data(), 4, 2, 1, nullptr},  // shift does not match the width
-        {texels.data(), 2, 3, 1, nullptr},  // height not a power of two
-        {texels.data(), 2, 2, -1, nullptr}, // a shift that would be undefined
-        {nullptr, 2, 2, 1, nullptr},
+        levelOver(texels.data(), 3, 3, 2),  // widthLog2 = round(log2 3), masks would reach texel 10
+        levelOver(texels.data(), 4, 2, 1),  // shift does not match the width
+        levelOver(texels.data(), 2, 3, 1),  // height not a power of two
+        levelOver(texels.data(), 2, 2, -1), // a shift that would be undefined
+        levelOver(nullptr, 2, 2, 1),
     };
     for (const Texture& level : bad) {
         Frame g(16, 16);

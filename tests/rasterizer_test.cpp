@@ -221,7 +221,7 @@ TEST(RasterizerLight, ChannelsAreScaledWithAFloorOf20)
     for (const Case& c : cases) {
         Frame f(8, 8);
         std::uint32_t texel = c.texel;
-        Texture level{&texel, 1, 1, 0, nullptr};
+        Texture level = levelOver(&texel, 1, 1, 0);
         level.nextLevel = &level;
         rasterizeTriangle({corner(0, 0, 2, 0, 0, c.shade), corner(7, 0, 2, 0, 0, c.shade),
                            corner(0, 7, 2, 0, 0, c.shade)},

@@ -10,6 +10,17 @@
 #include <memory>
 #include <vector>
 
+// A texture level over texels the caller keeps; the caller links nextLevel.
+inline Texture levelOver(std::uint32_t* texels, std::int32_t width, std::int32_t height, std::int32_t widthLog2)
+{
+    Texture level{};
+    level.texels = texels;
+    level.width = width;
+    level.height = height;
+    level.widthLog2 = widthLog2;
+    return level;
+}
+
 // A colour buffer with its depth buffer.
 struct Frame {
     std::unique_ptr<PixelBuffer> depth;
@@ -52,8 +63,7 @@ struct TexelChain {
                 for (int x = 0; x < width; ++x)
                     t[y * width + x] = ((n + tag) & 0xFFu) << 16 | (x & 0xFFu) << 8 | (y & 0xFFu);
             texels.push_back(std::move(t));
-            levels.push_back(Texture{texels.back().data(), width, height, std::countr_zero(std::uint32_t(width)),
-                                     nullptr});
+            levels.push_back(levelOver(texels.back().data(), width, height, std::countr_zero(std::uint32_t(width))));
             width = width > 1 ? width / 2 : 1;
             height = height > 1 ? height / 2 : 1;
         }
