@@ -4,6 +4,7 @@
 #include "render/pixel_buffer.h"
 #include "render/rasterizer.h"
 #include "render/render_stats.h"
+#include "runtime/floating_point.h"
 #include "scene/scene.h"
 #include "texture/texture.h"
 
@@ -44,9 +45,9 @@ void setUpFace(const Face& face, PixelBuffer& colour, RenderStats* stats)
     std::array<ScreenCorner, 3> c;
     for (int i = 0; i < 3; ++i) {
         float invZ = 1.0f / v[i]->view.z;
-        float k = static_cast<float>(invZ * w); // focal length = buffer width
-        c[i].x = static_cast<float>(w / 2 + k * static_cast<double>(v[i]->view.x));
-        c[i].y = static_cast<float>(h / 2 - k * static_cast<double>(v[i]->view.y));
+        float k = roundToFloat(invZ * w); // focal length = buffer width
+        c[i].x = roundToFloat(w / 2 + k * static_cast<double>(v[i]->view.x));
+        c[i].y = roundToFloat(h / 2 - k * static_cast<double>(v[i]->view.y));
         c[i].invZ = invZ;
     }
 
@@ -57,12 +58,12 @@ void setUpFace(const Face& face, PixelBuffer& colour, RenderStats* stats)
     if (!(area > 0.0))
         return;
 
-    const Texture& level = chooseLevel(face, static_cast<float>(2.0 * area));
+    const Texture& level = chooseLevel(face, roundToFloat(2.0 * area));
     const double lw = level.width;
     const double lh = level.height;
     for (int i = 0; i < 3; ++i) {
-        c[i].uOverZ = static_cast<float>((v[i]->u * lw + 0.5) * c[i].invZ);
-        c[i].vOverZ = static_cast<float>((v[i]->v * lh + 0.5) * c[i].invZ);
+        c[i].uOverZ = roundToFloat((v[i]->u * lw + 0.5) * c[i].invZ);
+        c[i].vOverZ = roundToFloat((v[i]->v * lh + 0.5) * c[i].invZ);
         c[i].shadeOverZ = c[i].invZ * v[i]->shade;
     }
 

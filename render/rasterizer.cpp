@@ -2,11 +2,17 @@
 #include "render/rasterizer.h"
 
 #include "render/pixel_buffer.h"
+#include "runtime/floating_point.h"
 #include "texture/texture.h"
 
 #include <bit>
 #include <cmath>
 #include <limits>
+
+// Precision: the edges' working state is kept in floats; each value is
+// formed in double from floats and rounded once with roundToFloat, which the
+// optimiser cannot skip. Along a span, 1/z and the column offset run in
+// double.
 
 namespace {
 
@@ -56,9 +62,9 @@ Attributes attributesOf(const ScreenCorner& c)
 // `a` advanced by f steps of `slope`, each value rounded to a float.
 Attributes advance(const Attributes& a, double f, const Attributes& slope)
 {
-    return {static_cast<float>(a.invZ + f * slope.invZ), static_cast<float>(a.uOverZ + f * slope.uOverZ),
-            static_cast<float>(a.vOverZ + f * slope.vOverZ),
-            static_cast<float>(a.shadeOverZ + f * slope.shadeOverZ)};
+    return {roundToFloat(a.invZ + f * slope.invZ), roundToFloat(a.uOverZ + f * slope.uOverZ),
+            roundToFloat(a.vOverZ + f * slope.vOverZ),
+            roundToFloat(a.shadeOverZ + f * slope.shadeOverZ)};
 }
 
 Attributes difference(const Attributes& a, const Attributes& b)
@@ -83,11 +89,11 @@ struct EdgeSlope {
 EdgeSlope slopeBetween(const ScreenCorner& from, const ScreenCorner& to)
 {
     double k = 1.0 / (static_cast<double>(to.y) - from.y);
-    return {static_cast<float>((static_cast<double>(to.x) - from.x) * k),
-            {static_cast<float>((static_cast<double>(to.invZ) - from.invZ) * k),
-             static_cast<float>((static_cast<double>(to.uOverZ) - from.uOverZ) * k),
-             static_cast<float>((static_cast<double>(to.vOverZ) - from.vOverZ) * k),
-             static_cast<float>((static_cast<double>(to.shadeOverZ) - from.shadeOverZ) * k)}};
+    return {roundToFloat((static_cast<double>(to.x) - from.x) * k),
+            {roundToFloat((static_cast<double>(to.invZ) - from.invZ) * k),
+             roundToFloat((static_cast<double>(to.uOverZ) - from.uOverZ) * k),
+             roundToFloat((static_cast<double>(to.vOverZ) - from.vOverZ) * k),
+             roundToFloat((static_cast<double>(to.shadeOverZ) - from.shadeOverZ) * k)}};
 }
 
 // One half of a triangle between two rows: its edges at the current row and
@@ -115,8 +121,8 @@ HalfEdges setUpHalf(const ScreenCorner& apex, const EdgeSlope& left, const EdgeS
     HalfEdges h;
     h.y0 = y0;
     h.y1 = y1;
-    h.xl = static_cast<float>(apex.x + f * left.x);
-    h.xr = static_cast<float>(apex.x + f * right.x);
+    h.xl = roundToFloat(apex.x + f * left.x);
+    h.xr = roundToFloat(apex.x + f * right.x);
     h.dxl = left.x;
     h.dxr = right.x;
     h.left = l;
@@ -184,7 +190,7 @@ std::int64_t drawSpan(const Span& span, const Target& t, std::uint32_t* colourRo
     std::int64_t drawn = 0;
     for (std::int32_t x = span.xs; x <= xe; ++x) {
         if (iz >= std::bit_cast<float>(depthRow[x])) { // false when iz is NaN
-            depthRow[x] = std::bit_cast<std::uint32_t>(static_cast<float>(iz));
+            depthRow[x] = std::bit_cast<std::uint32_t>(roundToFloat(iz));
             double q = 1.0 / iz;
             std::int32_t tv = roundWithin(q * (e * gV + v), kInt32Low, kInt32High);
             std::int32_t tu = roundWithin(q * (e * gU + u), kInt32Low, kInt32High);
@@ -219,9 +225,9 @@ std::int64_t drawRow(const HalfEdges& h, std::int32_t y, const Target& t)
     // its pixels then fail the depth test on a NaN 1/z.
     double hw = 1.0 / (static_cast<double>(h.xr) - h.xl);
     span.gInvZ = hw * h.diff.invZ;
-    span.gU = static_cast<float>(hw * h.diff.uOverZ);
-    span.gV = static_cast<float>(hw * h.diff.vOverZ);
-    span.gS = static_cast<float>(hw * h.diff.shadeOverZ);
+    span.gU = roundToFloat(hw * h.diff.uOverZ);
+    span.gV = roundToFloat(hw * h.diff.vOverZ);
+    span.gS = roundToFloat(hw * h.diff.shadeOverZ);
     span.e = span.xs - static_cast<double>(h.xl);
     span.iz = span.e * span.gInvZ + h.left.invZ;
     span.u = h.left.uOverZ;

@@ -4,6 +4,7 @@
 #include "render/face_setup.h"
 #include "render/pixel_buffer.h"
 #include "render/render_stats.h"
+#include "runtime/floating_point.h"
 #include "scene/scene.h"
 
 #include <cmath>
@@ -26,7 +27,7 @@ float viewComponent(const Matrix& c, int k, const Vec3& p, const Vec3& e)
     double dx = static_cast<double>(p.x) - e.x;
     double dy = static_cast<double>(p.y) - e.y;
     double dz = static_cast<double>(p.z) - e.z;
-    return static_cast<float>(dx * c[0][k] + dy * c[1][k] + dz * c[2][k]);
+    return roundToFloat(dx * c[0][k] + dy * c[1][k] + dz * c[2][k]);
 }
 
 Vec3 toView(const SceneObject& camera, const Vec3& p)
@@ -45,7 +46,7 @@ bool isVisible(const SceneObject& object, const SceneObject& camera, double w, d
     double r = object.radius;
     if (!(c.z > kNearLimit - r))
         return false;
-    float k = static_cast<float>(w / (r + c.z));
+    float k = roundToFloat(w / (r + c.z));
     if ((std::fabs(c.x) - r) * k >= w * 0.5)
         return false;
     if ((std::fabs(c.y) - r) * k >= h * 0.5)
@@ -66,7 +67,7 @@ float shadeVertex(const Vertex& vertex, const Vec3& lambda)
     if (!(length > 0.0))
         return static_cast<float>(kLightScale);
     double facing = vertex.normal.x * dx + vertex.normal.y * dy + vertex.normal.z * dz;
-    return static_cast<float>(facing / length * kLightScale);
+    return roundToFloat(facing / length * kLightScale);
 }
 
 // Transforms and lights every vertex of a visible object, then sets up its
@@ -86,7 +87,7 @@ void drawObject(const SceneObject& object, const SceneObject& camera, const Vec3
     float m[3][3];
     for (int k = 0; k < 3; ++k)
         for (int j = 0; j < 3; ++j)
-            m[k][j] = static_cast<float>((static_cast<double>(c[0][k]) * r[0][j] +
+            m[k][j] = roundToFloat((static_cast<double>(c[0][k]) * r[0][j] +
                                           static_cast<double>(c[1][k]) * r[1][j] +
                                           static_cast<double>(c[2][k]) * r[2][j]) *
                                          s[j]);
@@ -94,9 +95,9 @@ void drawObject(const SceneObject& object, const SceneObject& camera, const Vec3
 
     for (Vertex* v = object.vertices; v; v = v->next) {
         double x = v->x, y = v->y, z = v->z;
-        v->view.x = static_cast<float>(m[0][0] * x + m[0][1] * y + m[0][2] * z + t.x);
-        v->view.y = static_cast<float>(m[1][0] * x + m[1][1] * y + m[1][2] * z + t.y);
-        v->view.z = static_cast<float>(m[2][0] * x + m[2][1] * y + m[2][2] * z + t.z);
+        v->view.x = roundToFloat(m[0][0] * x + m[0][1] * y + m[0][2] * z + t.x);
+        v->view.y = roundToFloat(m[1][0] * x + m[1][1] * y + m[1][2] * z + t.y);
+        v->view.z = roundToFloat(m[2][0] * x + m[2][1] * y + m[2][2] * z + t.z);
         v->shade = shadeVertex(*v, lambda);
     }
     for (const Face* f = object.faces; f; f = f->next)
