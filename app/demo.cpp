@@ -1,11 +1,16 @@
 // The demonstration: start-up and the fixed-step frame loop.
 #include "app/demo.h"
 
+#include "app/animation.h"
 #include "display/display.h"
 #include "render/pixel_buffer.h"
 #include "runtime/clock.h"
 #include "runtime/keys.h"
 #include "runtime/program.h"
+#include "scene/demo_scene.h"
+#include "scene/scene.h"
+
+#include <memory>
 
 void runDemo(const DemoServices& services)
 {
@@ -53,9 +58,16 @@ void runDemo()
     services.closeDisplay = closeDisplay;
     services.readKey = [] { return readKey(); };
     services.endProgram = endProgram;
-    // Until the scene exists the loop draws empty frames.
-    services.buildWorld = [] {};
-    services.updateStep = [] {};
+
+    // The scene and the camera live for the whole run.
+    std::unique_ptr<Scene> scene;
+    std::unique_ptr<SceneObject> camera;
+    services.buildWorld = [&] {
+        scene = buildDemoScene();
+        camera = createCamera();
+    };
+    services.updateStep = [&] { advanceAnimation(*scene, *camera); };
+    // Until the renderer draws the scene the loop shows empty frames.
     services.drawFrame = [](PixelBuffer&) {};
     runDemo(services);
 }

@@ -1,5 +1,6 @@
 // Scene records: constructors, list order, texel area and storage.
 #include "runtime/random.h"
+#include "scene/demo_scene.h"
 #include "scene/scene.h"
 #include "texture/texture.h"
 
@@ -8,6 +9,10 @@
 #include <array>
 #include <cstdlib>
 #include <vector>
+
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/lsan_interface.h>
+#endif
 
 namespace {
 
@@ -170,4 +175,17 @@ TEST(SceneStorage, RecordsOfOneListLieTogetherAndNeverMove)
     attachChild(*camera, loose);
     EXPECT_EQ(addVertex(loose, 1, 2, 3, 0, 0)->y, 2.0f);
     EXPECT_EQ(camera->children->child, &loose);
+}
+
+TEST(SceneStorage, DroppingScenesLeavesNothingBehind)
+{
+    for (int i = 0; i < 2; ++i) {
+        restartRandom();
+        auto scene = buildDemoScene();
+        EXPECT_EQ(scene->objectCount, 2000);
+    }
+#if defined(__SANITIZE_ADDRESS__)
+    // In the sanitized build: every block of both scenes was returned.
+    EXPECT_EQ(__lsan_do_recoverable_leak_check(), 0);
+#endif
 }
