@@ -13,8 +13,9 @@
 namespace {
 
 // The first level at which the face's area in texels is at most twice its
-// area on the screen (a = twice the screen area; each level down has a
-// quarter of the texels), or the smallest level.
+// area on the screen, or the smallest level: a is four times the screen
+// area, texelArea twice the area in top-level texels, and each level down
+// has a quarter of the texels of the one above.
 const Texture& chooseLevel(const Face& face, float a)
 {
     const Texture* level = face.texture;

@@ -22,10 +22,11 @@ constexpr std::int32_t kLightFloor = 20;
 
 // Offsets from a corner's y to the first and last rows of a half. With ties
 // rounding to the even row, an offset of exactly 0.5 would start or end a
-// half on a corner's own row or the next one depending on the row's parity;
-// 0.499 takes a row whose centre lies on the corner (or up to 0.001 beyond
-// it) into the upper half whatever its parity. The lower half keeps 0.5, so
-// a middle corner on an even row draws that row in both halves.
+// half on a corner lying on a row's centre or skip that row, depending on
+// the row's parity; 0.499 makes the upper half include such a row whatever
+// its parity. The lower half keeps 0.5, so a middle corner on the centre of
+// an even row draws that row in both halves, of an odd row in the upper
+// half only.
 constexpr double kUpperRowOffset = 0.499;
 constexpr double kLowerRowOffset = 0.5;
 
