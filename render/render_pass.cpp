@@ -87,10 +87,9 @@ void drawObject(const SceneObject& object, const SceneObject& camera, const Vec3
     float m[3][3];
     for (int k = 0; k < 3; ++k)
         for (int j = 0; j < 3; ++j)
-            m[k][j] = roundToFloat((static_cast<double>(c[0][k]) * r[0][j] +
-                                          static_cast<double>(c[1][k]) * r[1][j] +
-                                          static_cast<double>(c[2][k]) * r[2][j]) *
-                                         s[j]);
+            m[k][j] = roundToFloat((static_cast<double>(c[0][k]) * r[0][j] + static_cast<double>(c[1][k]) * r[1][j] +
+                                    static_cast<double>(c[2][k]) * r[2][j]) *
+                                   s[j]);
     Vec3 t = toView(camera, object.position);
 
     for (Vertex* v = object.vertices; v; v = v->next) {
