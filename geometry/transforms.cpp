@@ -1,8 +1,7 @@
 // Moving and turning scene objects, carrying their descendants along.
 //
-// Sums of products are formed in double and rounded to float where they are
-// stored and at the named intermediate steps of a turn; the products of two
-// floats are exact in double, so the only roundings are those written here.
+// Sums of products are formed in double and rounded to float (roundToFloat)
+// where they are stored and at the named intermediate steps of a turn.
 #include "geometry/transforms.h"
 
 #include "runtime/floating_point.h"

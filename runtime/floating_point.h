@@ -14,10 +14,10 @@ void initFloatingPoint();
 //
 // Why not a plain conversion: when GCC 12's basic-block (SLP) vectoriser,
 // on at -O2, pairs two such roundings into one vector conversion double ->
-// float and the results are widened again, a later folding pass removes the
-// conversion pair as if it changed nothing (it compares the vectors' lane
-// counts, not their element precisions), so the value silently stays double
-// and the -O2 program computes something else than the -O0 one. The empty
+// float and the results are widened again, a later pass (value numbering)
+// folds the vector conversions double -> float -> double away as if they
+// changed nothing, so the value silently stays double and the -O2 program
+// computes something else than the -O0 one. The empty
 // asm below claims to change the float in its register: the optimiser can no
 // longer see where the value came from, so the pair cannot be folded. It
 // costs no instruction and leaves every other vectorisation in place, which

@@ -46,7 +46,7 @@ struct SceneObject {
     std::int32_t hidden;    // non-zero: the renderer skips the object
     ChildLink* children;
     SceneObject* next;      // next object of the scene's object list or light list
-    RecordArena* storage;   // where this object's vertices, faces and links come from
+    RecordArena* storage;   // where its vertices, faces and links come from; none outside a scene
 };
 
 struct Scene {

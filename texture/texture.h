@@ -24,8 +24,7 @@ struct Texture {
 //
 // The texture, its texels and the levels that buildMipChain adds below it
 // come from `storage` and live as long as it does. Without `storage` they
-// come from an arena of the program's that lives until the program ends; a
-// scene keeps its own textures with addTexture (scene/scene.h).
+// come from an arena of the program's that lives until the program ends.
 Texture* createTexture(Arena& storage, std::int32_t width, std::int32_t height, std::uint32_t fill);
 Texture* createTexture(std::int32_t width, std::int32_t height, std::uint32_t fill);
 

@@ -65,9 +65,12 @@ void hashObject(Hash& hash, const SceneObject& object)
     hash.add(object.scale);
     hash.add(object.radius);
     for (const Vertex* v = object.vertices; v; v = v->next) {
-        hash.add(v->x), hash.add(v->y), hash.add(v->z);
+        hash.add(v->x);
+        hash.add(v->y);
+        hash.add(v->z);
         hash.add(v->normal);
-        hash.add(v->u), hash.add(v->v);
+        hash.add(v->u);
+        hash.add(v->v);
         hash.add(v->shade);
     }
     for (const Face* f = object.faces; f; f = f->next) {
