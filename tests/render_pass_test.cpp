@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -179,10 +180,8 @@ TEST(RenderPassOrder, ObjectsAndFacesAreDrawnInListOrder)
 TEST(RenderPassOrder, EmptySceneOrMissingLightLeavesEverythingUnchanged)
 {
     Frame f(kWidth, kHeight);
-    for (std::size_t i = 0; i < f.cells(); ++i) {
-        f.colour->cells[i] = static_cast<std::uint32_t>(i * 2654435761u) & 0xFFFFFF;
-        f.depth->cells[i] = std::bit_cast<std::uint32_t>(0.01f * (i % 7));
-    }
+    std::fill_n(f.colour->cells, f.cells(), 0x00123456u);
+    std::fill_n(f.depth->cells, f.cells(), std::bit_cast<std::uint32_t>(0.01f)); // the square would pass
     const auto colour = f.colourCells();
     const auto depth = f.depthCells();
     auto camera = createCamera();
