@@ -4,6 +4,7 @@
 #include "app/animation.h"
 #include "display/display.h"
 #include "render/pixel_buffer.h"
+#include "render/render_pass.h"
 #include "runtime/clock.h"
 #include "runtime/keys.h"
 #include "runtime/program.h"
@@ -67,7 +68,6 @@ void runDemo()
         camera = createCamera();
     };
     services.updateStep = [&] { advanceAnimation(*scene, *camera); };
-    // Until the renderer draws the scene the loop shows empty frames.
-    services.drawFrame = [](PixelBuffer&) {};
+    services.drawFrame = [&](PixelBuffer& colour) { renderScene(*scene, *camera, colour); };
     runDemo(services);
 }

@@ -100,3 +100,8 @@ void restoreTerminal()
         inKeyMode = 0;
     }
 }
+
+bool standardErrorIsTerminal()
+{
+    return isatty(STDERR_FILENO) != 0;
+}

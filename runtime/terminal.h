@@ -14,3 +14,6 @@ bool enterKeyMode(int fd);
 // from a signal handler and any number of times; does nothing when the
 // terminal was never changed.
 void restoreTerminal();
+
+// Whether standard error is a terminal: tools show progress there only then.
+bool standardErrorIsTerminal();

@@ -1,4 +1,5 @@
-// Prints hashes of the demonstration scene as built and after update steps.
+// Prints hashes of the demonstration scene as built and after update steps,
+// and of the frames drawn from it.
 //
 //   scene_hash [steps]    steps defaults to 300
 //
@@ -7,10 +8,13 @@
 // stored as a float must be rounded to float in both, so any difference
 // means the optimiser kept some value wider than the code asks for.
 #include "app/animation.h"
+#include "render/pixel_buffer.h"
+#include "render/render_pass.h"
 #include "runtime/floating_point.h"
 #include "scene/demo_scene.h"
 #include "scene/scene.h"
 #include "texture/texture.h"
+#include "tools/frame_hash.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -22,6 +26,7 @@
 namespace {
 
 constexpr long kDefaultSteps = 300;
+constexpr long kStepsBetweenFrames = 25;
 
 // 64-bit FNV-1a over the bytes of the values added.
 struct Hash {
@@ -93,6 +98,15 @@ std::uint64_t hashScene(const Scene& scene, const SceneObject& camera)
     return hash.value;
 }
 
+// Draws the frame the camera sees now and fingerprints it.
+std::uint64_t hashFrame(Scene& scene, const SceneObject& camera, PixelBuffer& colour)
+{
+    renderScene(scene, camera, colour);
+    std::uint64_t hash = frameHash(colour);
+    clearFrame(colour);
+    return hash;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -106,11 +120,17 @@ int main(int argc, char** argv)
 
     auto scene = buildDemoScene();
     auto camera = createCamera();
+    auto depth = createPixelBuffer(640, 480, nullptr);
+    auto colour = createPixelBuffer(640, 480, depth.get());
     std::printf("built %016llx\n", static_cast<unsigned long long>(hashScene(*scene, *camera)));
+    std::printf("frame 0 %016llx\n", static_cast<unsigned long long>(hashFrame(*scene, *camera, *colour)));
     for (long step = 1; step <= steps; ++step) {
         advanceAnimation(*scene, *camera);
         if (step % 100 == 0 || step == steps)
             std::printf("step %ld %016llx\n", step, static_cast<unsigned long long>(hashScene(*scene, *camera)));
+        if (step % kStepsBetweenFrames == 0 || step == steps)
+            std::printf("frame %ld %016llx\n", step,
+                        static_cast<unsigned long long>(hashFrame(*scene, *camera, *colour)));
     }
     return 0;
 }

@@ -1,0 +1,40 @@
+# tessik-bench (TOOL) from the outside: the first frame's counters and hash,
+# a PPM picture of the right size, JSON timings, and status 2 for bad
+# arguments. WORK is a scratch folder.
+function(run expected_status)
+  execute_process(COMMAND ${TOOL} ${ARGN} OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE status)
+  if(NOT status EQUAL expected_status)
+    message(FATAL_ERROR "tessik-bench ${ARGN}: status ${status}, expected ${expected_status}\n${out}${err}")
+  endif()
+  set(out "${out}" PARENT_SCOPE)
+  set(err "${err}" PARENT_SCOPE)
+endfunction()
+
+run(0 --stats 0)
+if(NOT out MATCHES "objects visible: 113\n.*pixels drawn: 167553\nhash: 90a2936807ee419b\n")
+  message(FATAL_ERROR "--stats 0 printed:\n${out}")
+endif()
+
+file(MAKE_DIRECTORY ${WORK})
+run(0 --shot 0 ${WORK}/frame.ppm)
+file(SIZE ${WORK}/frame.ppm size)
+file(READ ${WORK}/frame.ppm header LIMIT 15)
+if(NOT size EQUAL 921615 OR NOT header STREQUAL "P6\n640 480\n255\n")
+  message(FATAL_ERROR "the PPM has ${size} bytes and starts with '${header}'")
+endif()
+
+run(0 --frames 2 --steps-per-frame 3 --json)
+foreach(key frames steps_per_frame render_ms_median convert_ms_median clear_ms_median frame_ms_median fps)
+  if(NOT out MATCHES "\"${key}\": [0-9.]+")
+    message(FATAL_ERROR "--json lacks ${key}:\n${out}")
+  endif()
+endforeach()
+
+foreach(bad "" "--stats" "--stats x" "--stats -1" "--shot 0 frame.gif" "--frames 0" "--frames 2 --fast"
+            "--frames 2 --steps-per-frame" "--frames 2 --json --json" "--show 0")
+  separate_arguments(args UNIX_COMMAND "${bad}")
+  run(2 ${args})
+  if(NOT err MATCHES "usage: tessik-bench")
+    message(FATAL_ERROR "tessik-bench ${bad}: no usage message:\n${err}")
+  endif()
+endforeach()
