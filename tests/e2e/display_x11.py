@@ -156,10 +156,26 @@ def window_geometry(server, window):
     return fields
 
 
+def frame_and_bars(pixels, width, height):
+    """The screenshot's pixels inside the scaled frame, and those of the
+    black bars beside it."""
+    scale = min(width / FRAME_WIDTH, height / FRAME_HEIGHT)
+    left = (width - round(FRAME_WIDTH * scale)) // 2
+    top = (height - round(FRAME_HEIGHT * scale)) // 2
+    frame, bars = [], []
+    for y in range(height):
+        row = pixels[y * width * 3:(y + 1) * width * 3]
+        for x in range(width):
+            inside = left <= x < width - left and top <= y < height - top
+            (frame if inside else bars).append(row[x * 3:x * 3 + 3])
+    return frame, bars
+
+
 def check_screen(server, window, expect_scene):
     """The window covers the screen; with expect_scene, the frame shows the
     scene, scaled up to the screen's height or width and centred between
-    black bars."""
+    black bars. A slow build (the sanitized one) may take a few seconds to
+    show its first frame, so the screenshot is retaken until it does."""
     width, height = server.width, server.height
     pixels = screenshot(server)
     check(len(pixels) == width * height * 3,
@@ -171,17 +187,15 @@ def check_screen(server, window, expect_scene):
           f"the window is not the whole screen: x, y, width, height, state = {placed}")
     if not expect_scene or len(pixels) != width * height * 3:
         return
-    scale = min(width / FRAME_WIDTH, height / FRAME_HEIGHT)
-    left = (width - round(FRAME_WIDTH * scale)) // 2
-    top = (height - round(FRAME_HEIGHT * scale)) // 2
-    frame, bars = [], []
-    for y in range(height):
-        row = pixels[y * width * 3:(y + 1) * width * 3]
-        for x in range(width):
-            inside = left <= x < width - left and top <= y < height - top
-            (frame if inside else bars).append(row[x * 3:x * 3 + 3])
-    lit = sum(1 for pixel in frame if pixel != b"\0\0\0")
-    colours = len(set(frame))
+    deadline = time.monotonic() + 15
+    while True:
+        frame, bars = frame_and_bars(pixels, width, height)
+        lit = sum(1 for pixel in frame if pixel != b"\0\0\0")
+        colours = len(set(frame))
+        if (lit * 5 > len(frame) and colours > 1000) or time.monotonic() > deadline:
+            break
+        time.sleep(0.5)
+        pixels = screenshot(server)
     print(f"screenshot: {lit} of {len(frame)} frame pixels not black, {colours} colours")
     check(lit * 5 > len(frame), f"only {lit} pixels are not black")
     check(colours > 1000, f"only {colours} distinct colours")
