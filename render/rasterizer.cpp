@@ -2,6 +2,7 @@
 #include "render/rasterizer.h"
 
 #include "render/pixel_buffer.h"
+#include "render/span.h"
 #include "runtime/floating_point.h"
 #include "texture/texture.h"
 
@@ -11,14 +12,10 @@
 
 // Precision: the edges' working state is kept in floats; each value is
 // formed in double from floats and rounded once with roundToFloat, which the
-// optimiser cannot skip. Along a span, 1/z and the column offset run in
-// double.
+// optimiser cannot skip. Along a span, 1/z and the column offset are double
+// (render/span.h).
 
 namespace {
-
-// The light factor of a pixel (256 = full light) never drops below this, so
-// surfaces turned away from the light stay faintly visible.
-constexpr std::int32_t kLightFloor = 20;
 
 // Offsets from a corner's y to the first and last rows of a half. With ties
 // rounding to the even row, an offset of exactly 0.5 would start or end a
@@ -32,20 +29,6 @@ constexpr double kLowerRowOffset = 0.5;
 
 // The same rule for the first and last columns of a span, held as a float.
 constexpr float kSpanOffset = 0.499f;
-
-constexpr double kInt32Low = std::numeric_limits<std::int32_t>::min();
-constexpr double kInt32High = std::numeric_limits<std::int32_t>::max();
-
-// Rounds r to the nearest integer, ties to even, after limiting it to
-// [lo, hi] (whole numbers inside the 32-bit range), so that the conversion
-// is defined whatever r holds; NaN gives lo. Within the limits the result is
-// the plain rounded value.
-inline std::int32_t roundWithin(double r, double lo, double hi)
-{
-    r = r > lo ? r : lo; // written so that NaN takes lo
-    r = r < hi ? r : hi;
-    return static_cast<std::int32_t>(std::lrint(r));
-}
 
 // The four values interpolated across a triangle, each divided by depth.
 struct Attributes {
@@ -141,73 +124,15 @@ void stepRow(HalfEdges& h)
     step(h.diff, h.dDiff);
 }
 
-// Where a triangle is drawn and what it samples.
+// Where a triangle is drawn, what it samples and the pixel loop it runs.
 struct Target {
     std::uint32_t* colour;
     std::uint32_t* depth; // floats, kept as their bits
     std::int32_t width;
     std::int32_t height;
-    const std::uint32_t* texels;
-    std::uint32_t uMask; // level width - 1
-    std::uint32_t vMask; // level height - 1
-    std::int32_t widthLog2;
+    SpanLevel level;
+    SpanLoop drawSpan;
 };
-
-// One row's span: its columns and the values the pixel loop steps along it.
-struct Span {
-    std::int32_t xs, xe; // first and last column, inside the buffer (none if xe < xs)
-    double e;            // offset of column xs from the unrounded left edge
-    double iz;           // 1/z at column xs
-    double gInvZ;        // change of 1/z per column
-    float gU, gV, gS;    // change per column of u/z, v/z and shade/z
-    float u, v, s;       // u/z, v/z and shade/z on the left edge
-};
-
-// The texel scaled by the light factor s (256 = unchanged): each channel
-// becomes channel x s / 256, rounded down.
-inline std::uint32_t shadeTexel(std::uint32_t texel, std::uint32_t s)
-{
-    std::uint32_t redBlue = (((texel & 0x00FF00FFu) * s) >> 8) & 0x00FF00FFu;
-    std::uint32_t green = (((texel & 0x0000FF00u) >> 8) * s) & 0x0000FF00u;
-    return redBlue | green;
-}
-
-// The pixel loop of one row. Returns the number of pixels drawn.
-std::int64_t drawSpan(const Span& span, const Target& t, std::uint32_t* colourRow, std::uint32_t* depthRow)
-{
-    // Everything the loop reads is copied to locals: the stores into the
-    // rows could otherwise alias the records' integer fields.
-    const std::uint32_t* texels = t.texels;
-    const std::uint32_t uMask = t.uMask;
-    const std::uint32_t vMask = t.vMask;
-    const std::int32_t shift = t.widthLog2;
-    const std::int32_t xe = span.xe;
-    const double gInvZ = span.gInvZ;
-    const float gU = span.gU, gV = span.gV, gS = span.gS;
-    const float u = span.u, v = span.v, s0 = span.s;
-
-    double iz = span.iz;
-    double e = span.e;
-    std::int64_t drawn = 0;
-    for (std::int32_t x = span.xs; x <= xe; ++x) {
-        if (iz >= std::bit_cast<float>(depthRow[x])) { // false when iz is NaN
-            depthRow[x] = std::bit_cast<std::uint32_t>(roundToFloat(iz));
-            double q = 1.0 / iz;
-            std::int32_t tv = roundWithin(q * (e * gV + v), kInt32Low, kInt32High);
-            std::int32_t tu = roundWithin(q * (e * gU + u), kInt32Low, kInt32High);
-            std::uint32_t texel = texels[((static_cast<std::uint32_t>(tv) & vMask) << shift) |
-                                         (static_cast<std::uint32_t>(tu) & uMask)];
-            std::int32_t s = roundWithin(q * (e * gS + s0), kInt32Low, kInt32High);
-            if (s <= kLightFloor)
-                s = kLightFloor;
-            colourRow[x] = shadeTexel(texel, static_cast<std::uint32_t>(s));
-            ++drawn;
-        }
-        iz += gInvZ;
-        e += 1.0;
-    }
-    return drawn;
-}
 
 // Per row: the span's columns and the gradients along it, then its pixels.
 std::int64_t drawRow(const HalfEdges& h, std::int32_t y, const Target& t)
@@ -225,18 +150,18 @@ std::int64_t drawRow(const HalfEdges& h, std::int32_t y, const Target& t)
     // From the unrounded edges: a zero-width row gives infinities here, and
     // its pixels then fail the depth test on a NaN 1/z.
     double hw = 1.0 / (static_cast<double>(h.xr) - h.xl);
+    span.xl = h.xl;
     span.gInvZ = hw * h.diff.invZ;
     span.gU = roundToFloat(hw * h.diff.uOverZ);
     span.gV = roundToFloat(hw * h.diff.vOverZ);
     span.gS = roundToFloat(hw * h.diff.shadeOverZ);
-    span.e = span.xs - static_cast<double>(h.xl);
-    span.iz = span.e * span.gInvZ + h.left.invZ;
+    span.invZ = h.left.invZ;
     span.u = h.left.uOverZ;
     span.v = h.left.vOverZ;
     span.s = h.left.shadeOverZ;
 
     std::size_t row = static_cast<std::size_t>(y) * static_cast<std::size_t>(t.width);
-    return drawSpan(span, t, t.colour + row, t.depth + row);
+    return t.drawSpan(span, t.level, t.colour + row, t.depth + row);
 }
 
 // Per half: walks the edges down the half's rows, drawing each.
@@ -292,10 +217,9 @@ std::int64_t rasterizeTriangle(const std::array<ScreenCorner, 3>& corners, const
              depth->cells,
              colour.width,
              colour.height,
-             level.texels,
-             static_cast<std::uint32_t>(level.width - 1),
-             static_cast<std::uint32_t>(level.height - 1),
-             level.widthLog2};
+             {level.texels, static_cast<std::uint32_t>(level.width - 1),
+              static_cast<std::uint32_t>(level.height - 1), level.widthLog2},
+             currentSpanLoop()};
 
     // Per triangle: order the corners, then the slopes of the three edges.
     Order o = orderCorners(corners);
