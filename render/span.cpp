@@ -64,7 +64,7 @@ bool cpuHas(SpanPath path)
 #if TESSIK_X86_SIMD
     __builtin_cpu_init();
     if (path == SpanPath::avx2)
-        return __builtin_cpu_supports("avx2");
+        return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt");
     if (path == SpanPath::sse2)
         return true; // part of x86-64
 #endif

@@ -17,33 +17,6 @@
 
 namespace {
 
-// Reals from every corner of the float line: ordinary values in and around
-// the buffer, pixel centres and the halfway points between them, huge and
-// tiny magnitudes, the edges of the 32-bit integer range, infinities, NaN.
-struct HostileReals {
-    std::mt19937 bits{20240611};
-
-    std::uint32_t below(std::uint32_t n) { return bits() % n; }
-    float uniform(float lo, float hi) { return lo + (hi - lo) * static_cast<float>(bits() >> 8) * 0x1p-24f; }
-
-    // Mostly ordinary values in [lo, hi), otherwise one of the hostile kinds.
-    float next(float lo, float hi)
-    {
-        switch (below(24)) {
-        case 0: return std::numeric_limits<float>::infinity();
-        case 1: return -std::numeric_limits<float>::infinity();
-        case 2: return std::numeric_limits<float>::quiet_NaN();
-        case 3: return uniform(-1, 1) * std::numeric_limits<float>::max();
-        case 4: return uniform(-1, 1) * 1e-38f;
-        case 5: return (below(2) ? 1 : -1) * std::ldexp(1.0f, static_cast<int>(below(40)) + 20); // 2^20..2^59
-        case 6: return (below(2) ? 1.0f : -1.0f) * 2147483520.0f;                            // near 2^31
-        case 7: return std::round(uniform(lo, hi)) + (below(2) ? 0.5f : 0.0f);
-        case 8: return 0.0f;
-        default: return uniform(lo, hi);
-        }
-    }
-};
-
 TEST(RasterizerSafety, HostileTrianglesStayInsideBuffersAndLevels)
 {
     Frame frames[] = {{24, 16}, {16, 1}, {1, 16}};
