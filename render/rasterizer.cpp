@@ -30,14 +30,6 @@ constexpr double kLowerRowOffset = 0.5;
 // The same rule for the first and last columns of a span, held as a float.
 constexpr float kSpanOffset = 0.499f;
 
-// The four values interpolated across a triangle, each divided by depth.
-struct Attributes {
-    float invZ;
-    float uOverZ;
-    float vOverZ;
-    float shadeOverZ;
-};
-
 Attributes attributesOf(const ScreenCorner& c)
 {
     return {c.invZ, c.uOverZ, c.vOverZ, c.shadeOverZ};
@@ -80,17 +72,6 @@ EdgeSlope slopeBetween(const ScreenCorner& from, const ScreenCorner& to)
              roundToFloat((static_cast<double>(to.shadeOverZ) - from.shadeOverZ) * k)}};
 }
 
-// One half of a triangle between two rows: its edges at the current row and
-// how they change from row to row. The attributes are kept as the left
-// edge's values and the differences right minus left.
-struct HalfEdges {
-    std::int32_t y0, y1;       // first and last row, inside the buffer (none if y1 < y0)
-    float xl, xr;              // left and right edge at the current row, unrounded
-    float dxl, dxr;            // their change per row
-    Attributes left, diff;     // on the left edge, and right minus left
-    Attributes dLeft, dDiff;   // their change per row
-};
-
 // Sets up a half whose edges meet at `apex` with slopes `left` and `right`,
 // walked from row y0: the edges are moved from the apex's y to y0 (forward
 // from a top apex, backward from a bottom one).
@@ -124,12 +105,11 @@ void stepRow(HalfEdges& h)
     step(h.diff, h.dDiff);
 }
 
-// Where a triangle is drawn, what it samples and the pixel loop it runs.
+// Where a triangle's rows are drawn, what they sample and the pixel loop.
 struct Target {
     std::uint32_t* colour;
     std::uint32_t* depth; // floats, kept as their bits
     std::int32_t width;
-    std::int32_t height;
     SpanLevel level;
     SpanLoop drawSpan;
 };
@@ -164,12 +144,20 @@ std::int64_t drawRow(const HalfEdges& h, std::int32_t y, const Target& t)
     return t.drawSpan(span, t.level, t.colour + row, t.depth + row);
 }
 
-// Per half: walks the edges down the half's rows, drawing each.
-std::int64_t drawHalf(HalfEdges h, const Target& t)
+// Per half: walks the edges down the half's rows, as the values of each row
+// come from the row before, and draws the rows of the set. The walk stops
+// after the set's last row in the half.
+std::int64_t drawHalf(HalfEdges h, const Target& t, const RowSet& rows)
 {
+    RowRun run = runFrom(rows, h.y0);
+    const RowRun last = runFrom(rows, h.y1);
+    const std::int64_t end = last.first <= h.y1 ? h.y1 : last.first - rows.run * (rows.count - 1) - 1;
     std::int64_t drawn = 0;
-    for (std::int32_t y = h.y0; y <= h.y1; ++y) {
-        drawn += drawRow(h, y, t);
+    for (std::int32_t y = h.y0; y <= end; ++y) {
+        if (y == run.end)
+            run = nextRun(rows, run);
+        if (y >= run.first)
+            drawn += drawRow(h, y, t);
         stepRow(h);
     }
     return drawn;
@@ -203,23 +191,16 @@ bool isPowerOfTwo(std::int32_t n)
 
 } // namespace
 
-std::int64_t rasterizeTriangle(const std::array<ScreenCorner, 3>& corners, const Texture& level,
-                               PixelBuffer& colour)
+bool setUpTriangle(const std::array<ScreenCorner, 3>& corners, const Texture& level, const PixelBuffer& colour,
+                   PreparedTriangle& triangle)
 {
-    const PixelBuffer* depth = colour.depthBuffer;
-    if (!depth || depth->width != colour.width || depth->height != colour.height)
-        return 0;
     // Texel lookups wrap with masks and find rows by shifting.
     if (!level.texels || !isPowerOfTwo(level.width) || !isPowerOfTwo(level.height) || level.widthLog2 < 0 ||
         level.widthLog2 > 30 || level.width != (1 << level.widthLog2))
-        return 0;
-    Target t{colour.cells,
-             depth->cells,
-             colour.width,
-             colour.height,
-             {level.texels, static_cast<std::uint32_t>(level.width - 1),
-              static_cast<std::uint32_t>(level.height - 1), level.widthLog2},
-             currentSpanLoop()};
+        return false;
+    triangle.level = {level.texels, static_cast<std::uint32_t>(level.width - 1),
+                      static_cast<std::uint32_t>(level.height - 1), level.widthLog2};
+    const std::int32_t height = colour.height;
 
     // Per triangle: order the corners, then the slopes of the three edges.
     Order o = orderCorners(corners);
@@ -227,40 +208,59 @@ std::int64_t rasterizeTriangle(const std::array<ScreenCorner, 3>& corners, const
     const ScreenCorner& mid = corners[o.m];
     const ScreenCorner& bottom = corners[o.b];
     EdgeSlope longEdge = slopeBetween(top, bottom);
-    std::int64_t drawn = 0;
 
+    triangle.upper.y0 = 0;
+    triangle.upper.y1 = -1;
     if (mid.y > top.y) {
         EdgeSlope shortEdge = slopeBetween(top, mid);
         // Going down from the top corner, the edge with the smaller slope is
         // on the left.
         bool longLeft = !(shortEdge.x < longEdge.x);
-        std::int32_t y0 = roundWithin(top.y + kUpperRowOffset, -1.0, t.height);
-        std::int32_t y1 = roundWithin(mid.y - kUpperRowOffset, -1.0, t.height);
+        std::int32_t y0 = roundWithin(top.y + kUpperRowOffset, -1.0, height);
+        std::int32_t y1 = roundWithin(mid.y - kUpperRowOffset, -1.0, height);
         if (y0 < 0)
             y0 = 0;
-        if (y1 >= t.height)
-            y1 = t.height - 1;
-        drawn += drawHalf(longLeft ? setUpHalf(top, longEdge, shortEdge, y0, y1)
-                                   : setUpHalf(top, shortEdge, longEdge, y0, y1),
-                          t);
+        if (y1 >= height)
+            y1 = height - 1;
+        triangle.upper = longLeft ? setUpHalf(top, longEdge, shortEdge, y0, y1)
+                                  : setUpHalf(top, shortEdge, longEdge, y0, y1);
     }
 
     // The lower half is set up afresh from the corners, not continued from
     // the upper one.
+    triangle.lower.y0 = 0;
+    triangle.lower.y1 = -1;
     if (bottom.y > mid.y) {
         EdgeSlope shortEdge = slopeBetween(mid, bottom);
         // Going up from the bottom corner, the edge with the larger slope is
         // on the left.
         bool longLeft = !(shortEdge.x > longEdge.x);
-        std::int32_t y0 = roundWithin(mid.y + kLowerRowOffset, -1.0, t.height);
-        std::int32_t y1 = roundWithin(bottom.y - kLowerRowOffset, -1.0, t.height);
+        std::int32_t y0 = roundWithin(mid.y + kLowerRowOffset, -1.0, height);
+        std::int32_t y1 = roundWithin(bottom.y - kLowerRowOffset, -1.0, height);
         if (y0 < 0)
             y0 = 0;
-        if (y1 >= t.height)
-            y1 = t.height - 1;
-        drawn += drawHalf(longLeft ? setUpHalf(bottom, longEdge, shortEdge, y0, y1)
-                                   : setUpHalf(bottom, shortEdge, longEdge, y0, y1),
-                          t);
+        if (y1 >= height)
+            y1 = height - 1;
+        triangle.lower = longLeft ? setUpHalf(bottom, longEdge, shortEdge, y0, y1)
+                                  : setUpHalf(bottom, shortEdge, longEdge, y0, y1);
     }
-    return drawn;
+    return triangle.upper.y0 <= triangle.upper.y1 || triangle.lower.y0 <= triangle.lower.y1;
+}
+
+std::int64_t drawTriangle(const PreparedTriangle& triangle, PixelBuffer& colour, RowSet rows)
+{
+    const PixelBuffer* depth = colour.depthBuffer;
+    if (!depth || depth->width != colour.width || depth->height != colour.height || !isRowSet(rows))
+        return 0;
+    const Target t{colour.cells, depth->cells, colour.width, triangle.level, currentSpanLoop()};
+    return drawHalf(triangle.upper, t, rows) + drawHalf(triangle.lower, t, rows);
+}
+
+std::int64_t rasterizeTriangle(const std::array<ScreenCorner, 3>& corners, const Texture& level,
+                               PixelBuffer& colour)
+{
+    PreparedTriangle triangle;
+    if (!setUpTriangle(corners, level, colour, triangle))
+        return 0;
+    return drawTriangle(triangle, colour);
 }
