@@ -3,10 +3,14 @@
 
 #include "render/face_setup.h"
 #include "render/pixel_buffer.h"
+#include "render/rasterizer.h"
 #include "render/render_stats.h"
+#include "render/row_set.h"
 #include "runtime/floating_point.h"
+#include "runtime/thread_team.h"
 #include "scene/scene.h"
 
+#include <array>
 #include <cmath>
 #include <vector>
 
@@ -70,10 +74,8 @@ float shadeVertex(const Vertex& vertex, const Vec3& lambda)
     return roundToFloat(facing / length * kLightScale);
 }
 
-// Transforms and lights every vertex of a visible object, then sets up its
-// faces.
-void drawObject(const SceneObject& object, const SceneObject& camera, const Vec3& light, PixelBuffer& colour,
-                RenderStats* stats)
+// Transforms and lights every vertex of a visible object.
+void transformObject(const SceneObject& object, const SceneObject& camera, const Vec3& light)
 {
     const Matrix& r = object.orientation;
     const Matrix& c = camera.orientation;
@@ -99,33 +101,129 @@ void drawObject(const SceneObject& object, const SceneObject& camera, const Vec3
         v->view.z = roundToFloat(m[2][0] * x + m[2][1] * y + m[2][2] * z + t.z);
         v->shade = shadeVertex(*v, lambda);
     }
-    for (const Face* f = object.faces; f; f = f->next)
-        setUpFace(*f, colour, stats);
+}
+
+// One thread's part of a frame: the triangles of its share of the visible
+// objects, and what it counted. On a cache line of its own, so that the
+// threads' counters do not share one.
+struct alignas(64) FramePart {
+    std::vector<PreparedTriangle> triangles;
+    RenderStats stats;
+};
+
+// What the threads drawing a frame share. Kept from frame to frame (one per
+// calling thread), so that frames allocate nothing once it has room.
+struct Frame {
+    const SceneObject* camera;
+    PixelBuffer* colour;
+    Vec3 light;
+    ThreadTeam* team;                // none: one thread draws the frame
+    int threads;
+    std::vector<SceneObject*> visible; // in list order
+    std::vector<FramePart> parts;      // one per thread, the first `threads` in use
+};
+
+// A thread's first task: its share of the visible objects, a run of them in
+// list order, their vertices transformed and lit and their faces set up
+// into triangles in face order.
+void setUpShare(Frame& f, int index)
+{
+    FramePart& part = f.parts[index];
+    const std::size_t count = f.visible.size();
+    const std::size_t first = count * index / f.threads, end = count * (index + 1) / f.threads;
+    for (std::size_t i = first; i < end; ++i) {
+        const SceneObject& object = *f.visible[i];
+        transformObject(object, *f.camera, f.light);
+        for (const Face* face = object.faces; face; face = face->next) {
+            ++part.stats.facesSetUp;
+            std::array<ScreenCorner, 3> corners;
+            const Texture* level;
+            if (!projectFace(*face, *f.colour, corners, level))
+                continue;
+            ++part.stats.facesRasterized;
+            PreparedTriangle triangle;
+            if (setUpTriangle(corners, *level, *f.colour, triangle))
+                part.triangles.push_back(triangle);
+        }
+    }
+}
+
+// Its second task, once every share is set up: every thread's triangles, in
+// the order of the shares, drawn on this thread's rows (render/row_set.h).
+// Every row belongs to one thread, which draws all its pixels in the order
+// one thread alone would, so the frame does not depend on the number of
+// threads.
+void drawShare(Frame& f, int index)
+{
+    FramePart& part = f.parts[index];
+    const RowSet rows = rowShare(index, f.threads, f.colour->height);
+    for (int share = 0; share < f.threads; ++share)
+        for (const PreparedTriangle& triangle : f.parts[share].triangles)
+            part.stats.pixelsDrawn += drawTriangle(triangle, *f.colour, rows);
+}
+
+void drawTogether(void* context, int index)
+{
+    Frame& f = *static_cast<Frame*>(context);
+    setUpShare(f, index);
+    meetTeam(*f.team);
+    drawShare(f, index);
+}
+
+void renderFrame(Scene& scene, const SceneObject& camera, PixelBuffer& colour, ThreadTeam* team,
+                 RenderStats* stats)
+{
+    if (!scene.lights)
+        return;
+    thread_local Frame f;
+    f.camera = &camera;
+    f.colour = &colour;
+    f.light = scene.lights->position;
+    f.team = team;
+    f.threads = team ? teamSize(*team) : 1;
+
+    // The visibility pass, on the calling thread.
+    const double w = colour.width;
+    const double h = colour.height;
+    f.visible.clear();
+    if (scene.objectCount > 0)
+        f.visible.reserve(2 * static_cast<std::size_t>(scene.objectCount) + 1);
+    for (SceneObject* object = scene.objects; object; object = object->next)
+        if (!object->hidden && isVisible(*object, camera, w, h))
+            f.visible.push_back(object);
+
+    if (f.parts.size() < static_cast<std::size_t>(f.threads))
+        f.parts.resize(static_cast<std::size_t>(f.threads));
+    for (int i = 0; i < f.threads; ++i) {
+        f.parts[i].triangles.clear();
+        f.parts[i].stats = {};
+    }
+    if (team) {
+        runTogether(*team, {drawTogether, &f});
+    } else {
+        setUpShare(f, 0);
+        drawShare(f, 0);
+    }
+
+    if (stats) {
+        stats->objectsVisible += static_cast<std::int64_t>(f.visible.size());
+        for (int i = 0; i < f.threads; ++i) {
+            stats->facesSetUp += f.parts[i].stats.facesSetUp;
+            stats->facesRasterized += f.parts[i].stats.facesRasterized;
+            stats->pixelsDrawn += f.parts[i].stats.pixelsDrawn;
+        }
+    }
 }
 
 } // namespace
 
 void renderScene(Scene& scene, const SceneObject& camera, PixelBuffer& colour, RenderStats* stats)
 {
-    if (!scene.lights)
-        return;
-    const double w = colour.width;
-    const double h = colour.height;
+    renderFrame(scene, camera, colour, nullptr, stats);
+}
 
-    // Kept from call to call (one list per calling thread), so that frames
-    // allocate nothing once the list has room for the scene.
-    thread_local std::vector<SceneObject*> visible;
-    visible.clear();
-    if (scene.objectCount > 0)
-        visible.reserve(2 * static_cast<std::size_t>(scene.objectCount) + 1);
-
-    for (SceneObject* object = scene.objects; object; object = object->next)
-        if (!object->hidden && isVisible(*object, camera, w, h))
-            visible.push_back(object);
-    if (stats)
-        stats->objectsVisible += static_cast<std::int64_t>(visible.size());
-
-    const Vec3 light = scene.lights->position;
-    for (SceneObject* object : visible)
-        drawObject(*object, camera, light, colour, stats);
+void renderScene(Scene& scene, const SceneObject& camera, PixelBuffer& colour, ThreadTeam& team,
+                 RenderStats* stats)
+{
+    renderFrame(scene, camera, colour, &team, stats);
 }

@@ -68,8 +68,8 @@ TEST(SpanPaths, VectorLoopsMatchTheScalarLoopOnHostileSpans)
 
         const Drawn reference = drawWith(SpanPath::scalar, span, level, colour, depth);
         for (std::int32_t x = 0; x < width; ++x) {
-            if (x < span.xs || x > span.xe)
-                ASSERT_TRUE(reference.colour[x] == colour[x] && reference.depth[x] == depth[x]) << i;
+            const bool outside = x < span.xs || x > span.xe;
+            ASSERT_TRUE(!outside || (reference.colour[x] == colour[x] && reference.depth[x] == depth[x])) << i;
         }
         for (SpanPath path : paths) {
             const Drawn d = drawWith(path, span, level, colour, depth);

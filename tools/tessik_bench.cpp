@@ -7,8 +7,10 @@
 //                                       times N frames of the animation
 //
 // Each command also takes --size WxH (buffers of another size than the
-// demo's 640x480; the focal length follows the width) and --isa NAME (the
-// pixel loop: scalar, sse2 or avx2; by default the fastest the CPU has).
+// demo's 640x480; the focal length follows the width), --isa NAME (the
+// pixel loop: scalar, sse2 or avx2; by default the fastest the CPU has) and
+// --threads N (threads that draw and clear each frame; by default one per
+// core, as in the demo; 1 draws on the main thread alone).
 #include "app/animation.h"
 #include "app/demo.h"
 #include "display/converters.h"
@@ -20,6 +22,7 @@
 #include "runtime/program.h"
 #include "runtime/random.h"
 #include "runtime/terminal.h"
+#include "runtime/thread_team.h"
 #include "scene/demo_scene.h"
 #include "scene/scene.h"
 #include "tools/frame_hash.h"
@@ -38,6 +41,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -45,7 +49,7 @@ namespace {
 constexpr const char* kUsage = "usage: tessik-bench --shot STEP FILE.png|FILE.ppm [OPTIONS]\n"
                                "       tessik-bench --stats STEP [OPTIONS]\n"
                                "       tessik-bench --frames N [--steps-per-frame K] [--json] [OPTIONS]\n"
-                               "options: --size WxH (1 to 16384 each)  --isa scalar|sse2|avx2\n";
+                               "options: --size WxH (1 to 16384 each)  --isa scalar|sse2|avx2  --threads N (1 to 256)\n";
 
 constexpr int kUsageStatus = 2;
 
@@ -77,13 +81,22 @@ std::int64_t parseCount(const char* text, std::int64_t max, const char* what)
     return value;
 }
 
+// As many threads as the demo draws with: one per core.
+int defaultThreads()
+{
+    unsigned cores = std::thread::hardware_concurrency();
+    return cores > 0 ? static_cast<int>(cores) : 1;
+}
+
 // Options that every command takes.
 struct Options {
     std::int32_t width = kFrameWidth, height = kFrameHeight;
     SpanPath path = fastestSpanPath();
+    int threads = defaultThreads();
 };
 
 constexpr std::int64_t kMaxSide = 16384;
+constexpr std::int64_t kMaxThreads = 256;
 
 // The demonstration as its frame loop holds it: the scene just built from
 // the generator's first draw, a new camera, and both buffers.
@@ -92,6 +105,7 @@ struct Demo {
     std::unique_ptr<SceneObject> camera;
     std::unique_ptr<PixelBuffer> depth;
     std::unique_ptr<PixelBuffer> colour;
+    std::unique_ptr<ThreadTeam> team; // draws and clears the frames; of one thread, the caller alone
 };
 
 Demo startDemo(const Options& options)
@@ -102,6 +116,7 @@ Demo startDemo(const Options& options)
     restartRandom();
     demo.scene = buildDemoScene();
     demo.camera = createCamera();
+    demo.team = std::make_unique<ThreadTeam>(options.threads);
     return demo;
 }
 
@@ -116,7 +131,7 @@ Demo drawFrameAfter(std::int64_t steps, const Options& options, RenderStats* sta
 {
     Demo demo = startDemo(options);
     advance(demo, steps);
-    renderScene(*demo.scene, *demo.camera, *demo.colour, stats);
+    renderScene(*demo.scene, *demo.camera, *demo.colour, *demo.team, stats);
     return demo;
 }
 
@@ -227,7 +242,7 @@ int frames(std::int64_t count, std::int64_t stepsPerFrame, bool json, const Opti
             advance(demo, stepsPerFrame);
 
         auto start = std::chrono::steady_clock::now();
-        renderScene(*demo.scene, *demo.camera, *demo.colour);
+        renderScene(*demo.scene, *demo.camera, *demo.colour, *demo.team);
         render.push_back(millisecondsSince(start));
 
         start = std::chrono::steady_clock::now();
@@ -238,7 +253,7 @@ int frames(std::int64_t count, std::int64_t stepsPerFrame, bool json, const Opti
         convert.push_back(millisecondsSince(start));
 
         start = std::chrono::steady_clock::now();
-        clearFrame(*demo.colour);
+        clearFrame(*demo.colour, *demo.team);
         clear.push_back(millisecondsSince(start));
 
         frame.push_back(render.back() + convert.back() + clear.back());
@@ -252,18 +267,18 @@ int frames(std::int64_t count, std::int64_t stepsPerFrame, bool json, const Opti
     Summary r = summarise(render), v = summarise(convert), c = summarise(clear), f = summarise(frame);
     double fps = f.median > 0 ? 1000.0 / f.median : 0.0;
     if (json) {
-        std::printf("{\"frames\": %lld, \"steps_per_frame\": %lld, \"width\": %d, \"height\": %d, \"isa\": \"%s\", ",
+        std::printf("{\"frames\": %lld, \"steps_per_frame\": %lld, \"width\": %d, \"height\": %d, \"isa\": \"%s\", \"threads\": %d, ",
                     static_cast<long long>(count), static_cast<long long>(stepsPerFrame), colour.width, colour.height,
-                    spanPathName(currentSpanPath()));
+                    spanPathName(currentSpanPath()), teamSize(*demo.team));
         for (auto [name, s] : {std::pair{"render", r}, {"convert", v}, {"clear", c}, {"frame", f}})
             std::printf("\"%s_ms_median\": %.4f, \"%s_ms_min\": %.4f, \"%s_ms_max\": %.4f, ", name, s.median, name,
                         s.min, name, s.max);
         std::printf("\"fps\": %.1f}\n", fps);
         return 0;
     }
-    std::printf("%lld frames of %dx%d, %lld update steps between frames, %s pixel loop\n",
+    std::printf("%lld frames of %dx%d, %lld update steps between frames, %s pixel loop, %d threads\n",
                 static_cast<long long>(count), colour.width, colour.height, static_cast<long long>(stepsPerFrame),
-                spanPathName(currentSpanPath()));
+                spanPathName(currentSpanPath()), teamSize(*demo.team));
     std::printf("%-8s %10s %10s %10s\n", "ms", "median", "min", "max");
     for (auto [name, s] : {std::pair{"render", r}, {"convert", v}, {"clear", c}, {"frame", f}})
         std::printf("%-8s %10.3f %10.3f %10.3f\n", name, s.median, s.min, s.max);
@@ -318,7 +333,7 @@ int main(int argc, char** argv)
         badArguments("unknown command or wrong number of arguments");
     Options options;
     std::int64_t stepsPerFrame = 1;
-    bool json = false, stepsGiven = false, sizeGiven = false, pathGiven = false;
+    bool json = false, stepsGiven = false, sizeGiven = false, pathGiven = false, threadsGiven = false;
     for (std::size_t i = first; i < args.size(); ++i) {
         const bool hasValue = i + 1 < args.size();
         if (command == "--frames" && args[i] == "--json" && !json) {
@@ -329,6 +344,11 @@ int main(int argc, char** argv)
         } else if (args[i] == "--size" && !sizeGiven && hasValue) {
             parseSize(argv[++i + 1], options);
             sizeGiven = true;
+        } else if (args[i] == "--threads" && !threadsGiven && hasValue) {
+            options.threads = static_cast<int>(parseCount(argv[++i + 1], kMaxThreads, "THREADS must be 1 to 256"));
+            if (options.threads < 1)
+                badArguments("THREADS must be 1 to 256");
+            threadsGiven = true;
         } else if (args[i] == "--isa" && !pathGiven && hasValue) {
             options.path = parsePath(args[++i]);
             pathGiven = true;
