@@ -128,24 +128,34 @@ struct Frame {
 // into triangles in face order.
 void setUpShare(Frame& f, int index)
 {
-    FramePart& part = f.parts[index];
+    // What the loop reads is copied to locals, and the counts are kept in
+    // them: the thread then reads the frame's shared record a few times and
+    // writes only its own part.
+    const SceneObject& camera = *f.camera;
+    const PixelBuffer& colour = *f.colour;
+    const Vec3 light = f.light;
+    std::vector<PreparedTriangle>& triangles = f.parts[index].triangles;
+    RenderStats counts;
+
     const std::size_t count = f.visible.size();
     const std::size_t first = count * index / f.threads, end = count * (index + 1) / f.threads;
     for (std::size_t i = first; i < end; ++i) {
         const SceneObject& object = *f.visible[i];
-        transformObject(object, *f.camera, f.light);
+        transformObject(object, camera, light);
         for (const Face* face = object.faces; face; face = face->next) {
-            ++part.stats.facesSetUp;
+            ++counts.facesSetUp;
             std::array<ScreenCorner, 3> corners;
             const Texture* level;
-            if (!projectFace(*face, *f.colour, corners, level))
+            if (!projectFace(*face, colour, corners, level))
                 continue;
-            ++part.stats.facesRasterized;
+            ++counts.facesRasterized;
             PreparedTriangle triangle;
-            if (setUpTriangle(corners, *level, *f.colour, triangle))
-                part.triangles.push_back(triangle);
+            if (setUpTriangle(corners, *level, colour, triangle))
+                triangles.push_back(triangle);
         }
     }
+    f.parts[index].stats.facesSetUp = counts.facesSetUp;
+    f.parts[index].stats.facesRasterized = counts.facesRasterized;
 }
 
 // Its second task, once every share is set up: every thread's triangles, in
@@ -155,11 +165,13 @@ void setUpShare(Frame& f, int index)
 // threads.
 void drawShare(Frame& f, int index)
 {
-    FramePart& part = f.parts[index];
-    const RowSet rows = rowShare(index, f.threads, f.colour->height);
+    PixelBuffer& colour = *f.colour;
+    const RowSet rows = rowShare(index, f.threads, colour.height);
+    std::int64_t drawn = 0;
     for (int share = 0; share < f.threads; ++share)
         for (const PreparedTriangle& triangle : f.parts[share].triangles)
-            part.stats.pixelsDrawn += drawTriangle(triangle, *f.colour, rows);
+            drawn += drawTriangle(triangle, colour, rows);
+    f.parts[index].stats.pixelsDrawn = drawn;
 }
 
 void drawTogether(void* context, int index)

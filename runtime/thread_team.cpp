@@ -7,10 +7,12 @@
 
 namespace {
 
-// How long a waiting thread spins before it sleeps: longer than the gaps
-// between the jobs of one frame and between frames drawn back to back,
-// short enough to cost little when frames wait for the display.
-constexpr auto kSpinTime = std::chrono::microseconds(250);
+// How long a waiting thread spins before it sleeps. Waking a sleeping
+// thread can take a tenth of a millisecond or more (much more on a virtual
+// machine), as long as a whole frame, so a worker keeps spinning through
+// the usual gaps between frames: presenting one, the update steps. A team
+// whose caller leaves it idle for longer lets its workers sleep.
+constexpr auto kSpinTime = std::chrono::milliseconds(2);
 
 void pauseBriefly()
 {

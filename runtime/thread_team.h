@@ -15,8 +15,8 @@ struct TeamJob {
 
 // The caller of runTogether and `size` - 1 worker threads (a size below 1
 // counts as 1), started with the team. Between jobs the workers wait: they
-// spin for a short while, since a frame's jobs follow each other within
-// microseconds, then sleep until woken. Nothing is allocated or started per
+// spin for up to two milliseconds, through the usual gaps between a frame's
+// jobs and between frames, then sleep until woken. Nothing is allocated or started per
 // job. The workers take the creating thread's floating-point environment.
 // When the system refuses a thread, the team makes do with the workers it
 // has. Destroying the team stops and joins the workers; a process may also
@@ -24,9 +24,9 @@ struct TeamJob {
 struct ThreadTeam {
     std::vector<std::thread> workers;
     TeamJob job{};
+    std::atomic<bool> stopping{false};
     std::atomic<std::uint32_t> jobsStarted{0}; // bumped to hand out a job, or to stop
     std::atomic<int> busy{0};                  // workers still running the current job
-    std::atomic<bool> stopping{false};
     std::atomic<int> arrived{0};               // threads at the current meeting
     std::atomic<std::uint32_t> meetings{0};    // meetings completed
 
