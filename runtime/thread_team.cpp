@@ -24,8 +24,10 @@ void pauseBriefly()
 }
 
 // Waits until `value` no longer holds `old` and returns what it holds then.
+// A team with more threads than the machine has cores yields the core
+// between checks, so that the threads it waits for can run.
 template <class T>
-T waitForChange(const std::atomic<T>& value, T old)
+T waitForChange(const ThreadTeam& team, const std::atomic<T>& value, T old)
 {
     const auto giveUp = std::chrono::steady_clock::now() + kSpinTime;
     for (;;) {
@@ -35,6 +37,8 @@ T waitForChange(const std::atomic<T>& value, T old)
                 return now;
             pauseBriefly();
         }
+        if (team.crowded)
+            std::this_thread::yield();
         if (std::chrono::steady_clock::now() > giveUp)
             break;
     }
@@ -47,7 +51,7 @@ void work(ThreadTeam& team, int index, std::fenv_t environment)
     std::fesetenv(&environment);
     std::uint32_t seen = 0;
     for (;;) {
-        seen = waitForChange(team.jobsStarted, seen);
+        seen = waitForChange(team, team.jobsStarted, seen);
         if (team.stopping.load(std::memory_order_acquire))
             return;
         team.job.run(team.job.context, index);
@@ -63,6 +67,7 @@ ThreadTeam::ThreadTeam(int size)
     std::fenv_t environment;
     std::fegetenv(&environment);
     const int wanted = size > 1 ? size - 1 : 0;
+    crowded = static_cast<unsigned>(wanted + 1) > std::thread::hardware_concurrency();
     workers.reserve(static_cast<std::size_t>(wanted));
     for (int i = 0; i < wanted; ++i) {
         try {
@@ -99,7 +104,7 @@ void runTogether(ThreadTeam& team, TeamJob job)
     team.jobsStarted.notify_all();
     job.run(job.context, 0);
     for (int left = team.busy.load(std::memory_order_acquire); left != 0;)
-        left = waitForChange(team.busy, left);
+        left = waitForChange(team, team.busy, left);
 }
 
 void meetTeam(ThreadTeam& team)
@@ -115,5 +120,5 @@ void meetTeam(ThreadTeam& team)
         team.meetings.notify_all();
         return;
     }
-    waitForChange(team.meetings, meeting);
+    waitForChange(team, team.meetings, meeting);
 }

@@ -24,6 +24,7 @@ struct TeamJob {
 struct ThreadTeam {
     std::vector<std::thread> workers;
     TeamJob job{};
+    bool crowded = false; // more threads than cores: waiting threads yield
     std::atomic<bool> stopping{false};
     std::atomic<std::uint32_t> jobsStarted{0}; // bumped to hand out a job, or to stop
     std::atomic<int> busy{0};                  // workers still running the current job
