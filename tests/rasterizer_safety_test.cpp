@@ -17,15 +17,21 @@
 
 namespace {
 
+// Each triangle is also drawn in shares of rows, one share after another,
+// into a twin of its frame: the shares, whatever their runs and number,
+// must add up to the whole triangle.
 TEST(RasterizerSafety, HostileTrianglesStayInsideBuffersAndLevels)
 {
     Frame frames[] = {{24, 16}, {16, 1}, {1, 16}};
+    Frame twins[] = {{24, 16}, {16, 1}, {1, 16}};
     TexelChain textures[] = {{1, 1}, {2, 8}, {64, 16}, {256, 1}};
 
     HostileReals r;
     std::int64_t trianglesDrawn = 0;
     for (int i = 0; i < 100000; ++i) {
-        Frame& f = frames[i % 8 == 0 ? 1 + i / 8 % 2 : 0];
+        const int which = i % 8 == 0 ? 1 + i / 8 % 2 : 0;
+        Frame& f = frames[which];
+        Frame& twin = twins[which];
         Texture& level = textures[r.below(4)].top();
         float w = static_cast<float>(f.colour->width), h = static_cast<float>(f.colour->height);
         std::array<ScreenCorner, 3> c;
@@ -41,14 +47,27 @@ TEST(RasterizerSafety, HostileTrianglesStayInsideBuffersAndLevels)
             c[r.below(3)] = c[r.below(3)];
         if (r.below(8) == 0)
             c[0].y = c[1].y = c[2].y;
-        if (i % 4 == 0)
+        if (i % 4 == 0) {
             clearFrame(*f.colour);
+            clearFrame(*twin.colour);
+        }
 
         std::int64_t drawn = rasterizeTriangle(c, level, *f.colour);
         ASSERT_GE(drawn, 0);
         // At most twice each pixel: a half's last row may be the other's first.
         ASSERT_LE(drawn, 2 * static_cast<std::int64_t>(w * h)) << i;
         trianglesDrawn += drawn > 0;
+
+        PreparedTriangle triangle;
+        std::int64_t drawnInShares = 0;
+        if (setUpTriangle(c, level, *twin.colour, triangle)) {
+            const std::int32_t count = 1 + i % 5, run = 1 + i / 5 % 3;
+            for (std::int32_t share = 0; share < count; ++share)
+                drawnInShares += drawTriangle(triangle, *twin.colour, {share, count, run});
+        }
+        ASSERT_EQ(drawnInShares, drawn) << i;
+        ASSERT_EQ(twin.colourCells(), f.colourCells()) << i;
+        ASSERT_EQ(twin.depthCells(), f.depthCells()) << i;
     }
     EXPECT_GT(trianglesDrawn, 10000); // the test reaches the pixel loop, not only the rejections
 }
