@@ -10,7 +10,9 @@
 #include "runtime/thread_team.h"
 #include "scene/scene.h"
 
+#include <algorithm>
 #include <array>
+#include <atomic>
 #include <cmath>
 #include <vector>
 
@@ -103,11 +105,13 @@ void transformObject(const SceneObject& object, const SceneObject& camera, const
     }
 }
 
-// One thread's part of a frame: the triangles of its share of the visible
-// objects, and what it counted. On a cache line of its own, so that the
-// threads' counters do not share one.
-struct alignas(64) FramePart {
-    std::vector<PreparedTriangle> triangles;
+// Visible objects are set up in runs of this many: each thread takes the
+// next run when it has finished one, so that a thread slowed down (its
+// objects waiting in another core's cache, say) takes fewer.
+constexpr std::size_t kObjectsPerRun = 4;
+
+// What one thread counted, on a cache line of its own.
+struct alignas(64) ThreadCounts {
     RenderStats stats;
 };
 
@@ -117,69 +121,73 @@ struct Frame {
     const SceneObject* camera;
     PixelBuffer* colour;
     Vec3 light;
-    ThreadTeam* team;                // none: one thread draws the frame
+    ThreadTeam* team; // none: one thread draws the frame
     int threads;
-    std::vector<SceneObject*> visible; // in list order
-    std::vector<FramePart> parts;      // one per thread, the first `threads` in use
+    std::vector<SceneObject*> visible;                // in list order
+    std::size_t runs;                                 // runs of visible objects in this frame
+    std::atomic<std::size_t> nextRun;                 // the next run for a thread to take
+    std::vector<std::vector<PreparedTriangle>> triangles; // each run's, in list and face order
+    std::vector<ThreadCounts> counts;                 // one per thread, the first `threads` in use
 };
 
-// A thread's first task: its share of the visible objects, a run of them in
-// list order, their vertices transformed and lit and their faces set up
-// into triangles in face order.
-void setUpShare(Frame& f, int index)
+// A thread's first task: runs of visible objects, taken in turn with the
+// other threads until none is left, their vertices transformed and lit and
+// their faces set up into the run's triangles in face order.
+void setUpRuns(Frame& f, int index)
 {
     // What the loop reads is copied to locals, and the counts are kept in
-    // them: the thread then reads the frame's shared record a few times and
-    // writes only its own part.
+    // them: the thread reads the shared record a few times and writes
+    // only its own counts and runs.
     const SceneObject& camera = *f.camera;
     const PixelBuffer& colour = *f.colour;
     const Vec3 light = f.light;
-    std::vector<PreparedTriangle>& triangles = f.parts[index].triangles;
     RenderStats counts;
 
-    const std::size_t count = f.visible.size();
-    const std::size_t first = count * index / f.threads, end = count * (index + 1) / f.threads;
-    for (std::size_t i = first; i < end; ++i) {
-        const SceneObject& object = *f.visible[i];
-        transformObject(object, camera, light);
-        for (const Face* face = object.faces; face; face = face->next) {
-            ++counts.facesSetUp;
-            std::array<ScreenCorner, 3> corners;
-            const Texture* level;
-            if (!projectFace(*face, colour, corners, level))
-                continue;
-            ++counts.facesRasterized;
-            PreparedTriangle triangle;
-            if (setUpTriangle(corners, *level, colour, triangle))
-                triangles.push_back(triangle);
+    for (std::size_t run; (run = f.nextRun.fetch_add(1, std::memory_order_relaxed)) < f.runs;) {
+        std::vector<PreparedTriangle>& triangles = f.triangles[run];
+        triangles.clear();
+        const std::size_t end = std::min(f.visible.size(), (run + 1) * kObjectsPerRun);
+        for (std::size_t i = run * kObjectsPerRun; i < end; ++i) {
+            const SceneObject& object = *f.visible[i];
+            transformObject(object, camera, light);
+            for (const Face* face = object.faces; face; face = face->next) {
+                ++counts.facesSetUp;
+                std::array<ScreenCorner, 3> corners;
+                const Texture* level;
+                if (!projectFace(*face, colour, corners, level))
+                    continue;
+                ++counts.facesRasterized;
+                PreparedTriangle triangle;
+                if (setUpTriangle(corners, *level, colour, triangle))
+                    triangles.push_back(triangle);
+            }
         }
     }
-    f.parts[index].stats.facesSetUp = counts.facesSetUp;
-    f.parts[index].stats.facesRasterized = counts.facesRasterized;
+    f.counts[index].stats.facesSetUp = counts.facesSetUp;
+    f.counts[index].stats.facesRasterized = counts.facesRasterized;
 }
 
-// Its second task, once every share is set up: every thread's triangles, in
-// the order of the shares, drawn on this thread's rows (render/row_set.h).
-// Every row belongs to one thread, which draws all its pixels in the order
-// one thread alone would, so the frame does not depend on the number of
-// threads.
-void drawShare(Frame& f, int index)
+// Its second task, once every run is set up: every run's triangles, in
+// order, drawn on this thread's rows (render/row_set.h). Every row belongs
+// to one thread, which draws all its pixels in the order one thread alone
+// would, so the frame does not depend on the number of threads.
+void drawRows(Frame& f, int index)
 {
     PixelBuffer& colour = *f.colour;
     const RowSet rows = rowShare(index, f.threads, colour.height);
     std::int64_t drawn = 0;
-    for (int share = 0; share < f.threads; ++share)
-        for (const PreparedTriangle& triangle : f.parts[share].triangles)
+    for (std::size_t run = 0; run < f.runs; ++run)
+        for (const PreparedTriangle& triangle : f.triangles[run])
             drawn += drawTriangle(triangle, colour, rows);
-    f.parts[index].stats.pixelsDrawn = drawn;
+    f.counts[index].stats.pixelsDrawn = drawn;
 }
 
 void drawTogether(void* context, int index)
 {
     Frame& f = *static_cast<Frame*>(context);
-    setUpShare(f, index);
+    setUpRuns(f, index);
     meetTeam(*f.team);
-    drawShare(f, index);
+    drawRows(f, index);
 }
 
 void renderFrame(Scene& scene, const SceneObject& camera, PixelBuffer& colour, ThreadTeam* team,
@@ -204,25 +212,25 @@ void renderFrame(Scene& scene, const SceneObject& camera, PixelBuffer& colour, T
         if (!object->hidden && isVisible(*object, camera, w, h))
             f.visible.push_back(object);
 
-    if (f.parts.size() < static_cast<std::size_t>(f.threads))
-        f.parts.resize(static_cast<std::size_t>(f.threads));
-    for (int i = 0; i < f.threads; ++i) {
-        f.parts[i].triangles.clear();
-        f.parts[i].stats = {};
-    }
+    f.runs = (f.visible.size() + kObjectsPerRun - 1) / kObjectsPerRun;
+    f.nextRun.store(0, std::memory_order_relaxed);
+    if (f.triangles.size() < f.runs)
+        f.triangles.resize(f.runs);
+    if (f.counts.size() < static_cast<std::size_t>(f.threads))
+        f.counts.resize(static_cast<std::size_t>(f.threads));
     if (team) {
         runTogether(*team, {drawTogether, &f});
     } else {
-        setUpShare(f, 0);
-        drawShare(f, 0);
+        setUpRuns(f, 0);
+        drawRows(f, 0);
     }
 
     if (stats) {
         stats->objectsVisible += static_cast<std::int64_t>(f.visible.size());
         for (int i = 0; i < f.threads; ++i) {
-            stats->facesSetUp += f.parts[i].stats.facesSetUp;
-            stats->facesRasterized += f.parts[i].stats.facesRasterized;
-            stats->pixelsDrawn += f.parts[i].stats.pixelsDrawn;
+            stats->facesSetUp += f.counts[i].stats.facesSetUp;
+            stats->facesRasterized += f.counts[i].stats.facesRasterized;
+            stats->pixelsDrawn += f.counts[i].stats.pixelsDrawn;
         }
     }
 }
