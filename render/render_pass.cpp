@@ -105,10 +105,10 @@ void transformObject(const SceneObject& object, const SceneObject& camera, const
     }
 }
 
-// Visible objects are set up in runs of this many: each thread takes the
-// next run when it has finished one, so that a thread slowed down (its
+// Visible objects are set up in batches of this many: each thread takes the
+// next batch when it has finished one, so that a thread slowed down (its
 // objects waiting in another core's cache, say) takes fewer.
-constexpr std::size_t kObjectsPerRun = 4;
+constexpr std::size_t kObjectsPerBatch = 4;
 
 // What one thread counted, on a cache line of its own.
 struct alignas(64) ThreadCounts {
@@ -123,31 +123,31 @@ struct Frame {
     Vec3 light;
     ThreadTeam* team; // none: one thread draws the frame
     int threads;
-    std::vector<SceneObject*> visible;                // in list order
-    std::size_t runs;                                 // runs of visible objects in this frame
-    std::atomic<std::size_t> nextRun;                 // the next run for a thread to take
-    std::vector<std::vector<PreparedTriangle>> triangles; // each run's, in list and face order
-    std::vector<ThreadCounts> counts;                 // one per thread, the first `threads` in use
+    std::vector<SceneObject*> visible;                 // in list order
+    std::size_t batches;                               // batches of visible objects in this frame
+    std::atomic<std::size_t> nextBatch;                // the next batch for a thread to take
+    std::vector<std::vector<PreparedTriangle>> triangles; // each batch's, in list and face order
+    std::vector<ThreadCounts> counts;                  // one per thread, the first `threads` in use
 };
 
-// A thread's first task: runs of visible objects, taken in turn with the
+// A thread's first task: batches of visible objects, taken in turn with the
 // other threads until none is left, their vertices transformed and lit and
-// their faces set up into the run's triangles in face order.
-void setUpRuns(Frame& f, int index)
+// their faces set up into the batch's triangles in face order.
+void setUpBatches(Frame& f, int index)
 {
     // What the loop reads is copied to locals, and the counts are kept in
     // them: the thread reads the shared record a few times and writes
-    // only its own counts and runs.
+    // only its own counts and batches.
     const SceneObject& camera = *f.camera;
     const PixelBuffer& colour = *f.colour;
     const Vec3 light = f.light;
     RenderStats counts;
 
-    for (std::size_t run; (run = f.nextRun.fetch_add(1, std::memory_order_relaxed)) < f.runs;) {
-        std::vector<PreparedTriangle>& triangles = f.triangles[run];
+    for (std::size_t batch; (batch = f.nextBatch.fetch_add(1, std::memory_order_relaxed)) < f.batches;) {
+        std::vector<PreparedTriangle>& triangles = f.triangles[batch];
         triangles.clear();
-        const std::size_t end = std::min(f.visible.size(), (run + 1) * kObjectsPerRun);
-        for (std::size_t i = run * kObjectsPerRun; i < end; ++i) {
+        const std::size_t end = std::min(f.visible.size(), (batch + 1) * kObjectsPerBatch);
+        for (std::size_t i = batch * kObjectsPerBatch; i < end; ++i) {
             const SceneObject& object = *f.visible[i];
             transformObject(object, camera, light);
             for (const Face* face = object.faces; face; face = face->next) {
@@ -167,7 +167,7 @@ void setUpRuns(Frame& f, int index)
     f.counts[index].stats.facesRasterized = counts.facesRasterized;
 }
 
-// Its second task, once every run is set up: every run's triangles, in
+// Its second task, once every batch is set up: every batch's triangles, in
 // order, drawn on this thread's rows (render/row_set.h). Every row belongs
 // to one thread, which draws all its pixels in the order one thread alone
 // would, so the frame does not depend on the number of threads.
@@ -176,8 +176,8 @@ void drawRows(Frame& f, int index)
     PixelBuffer& colour = *f.colour;
     const RowSet rows = rowShare(index, f.threads, colour.height);
     std::int64_t drawn = 0;
-    for (std::size_t run = 0; run < f.runs; ++run)
-        for (const PreparedTriangle& triangle : f.triangles[run])
+    for (std::size_t batch = 0; batch < f.batches; ++batch)
+        for (const PreparedTriangle& triangle : f.triangles[batch])
             drawn += drawTriangle(triangle, colour, rows);
     f.counts[index].stats.pixelsDrawn = drawn;
 }
@@ -185,7 +185,7 @@ void drawRows(Frame& f, int index)
 void drawTogether(void* context, int index)
 {
     Frame& f = *static_cast<Frame*>(context);
-    setUpRuns(f, index);
+    setUpBatches(f, index);
     meetTeam(*f.team);
     drawRows(f, index);
 }
@@ -212,16 +212,16 @@ void renderFrame(Scene& scene, const SceneObject& camera, PixelBuffer& colour, T
         if (!object->hidden && isVisible(*object, camera, w, h))
             f.visible.push_back(object);
 
-    f.runs = (f.visible.size() + kObjectsPerRun - 1) / kObjectsPerRun;
-    f.nextRun.store(0, std::memory_order_relaxed);
-    if (f.triangles.size() < f.runs)
-        f.triangles.resize(f.runs);
+    f.batches = (f.visible.size() + kObjectsPerBatch - 1) / kObjectsPerBatch;
+    f.nextBatch.store(0, std::memory_order_relaxed);
+    if (f.triangles.size() < f.batches)
+        f.triangles.resize(f.batches);
     if (f.counts.size() < static_cast<std::size_t>(f.threads))
         f.counts.resize(static_cast<std::size_t>(f.threads));
     if (team) {
         runTogether(*team, {drawTogether, &f});
     } else {
-        setUpRuns(f, 0);
+        setUpBatches(f, 0);
         drawRows(f, 0);
     }
 
