@@ -24,21 +24,20 @@ void pauseBriefly()
 }
 
 // Waits until `value` no longer holds `old` and returns what it holds then.
-// A team with more threads than the machine has cores yields the core
-// between checks, so that the threads it waits for can run.
+// A team with more threads than the machine has cores does not spin: its
+// waiting threads would keep the threads they wait for, and other
+// programs, off the cores.
 template <class T>
 T waitForChange(const ThreadTeam& team, const std::atomic<T>& value, T old)
 {
     const auto giveUp = std::chrono::steady_clock::now() + kSpinTime;
-    for (;;) {
+    while (!team.crowded) {
         for (int i = 0; i < 64; ++i) {
             T now = value.load(std::memory_order_acquire);
             if (now != old)
                 return now;
             pauseBriefly();
         }
-        if (team.crowded)
-            std::this_thread::yield();
         if (std::chrono::steady_clock::now() > giveUp)
             break;
     }

@@ -16,7 +16,8 @@ struct TeamJob {
 // The caller of runTogether and `size` - 1 worker threads (a size below 1
 // counts as 1), started with the team. Between jobs the workers wait: they
 // spin for up to two milliseconds, through the usual gaps between a frame's
-// jobs and between frames, then sleep until woken. Nothing is allocated or started per
+// jobs and between frames, then sleep until woken (at once, in a team with
+// more threads than the machine has cores). Nothing is allocated or started per
 // job. The workers take the creating thread's floating-point environment.
 // When the system refuses a thread, the team makes do with the workers it
 // has. Destroying the team stops and joins the workers; a process may also
@@ -24,7 +25,7 @@ struct TeamJob {
 struct ThreadTeam {
     std::vector<std::thread> workers;
     TeamJob job{};
-    bool crowded = false; // more threads than cores: waiting threads yield
+    bool crowded = false; // more threads than cores: waiting threads sleep at once
     std::atomic<bool> stopping{false};
     std::atomic<std::uint32_t> jobsStarted{0}; // bumped to hand out a job, or to stop
     std::atomic<int> busy{0};                  // workers still running the current job
