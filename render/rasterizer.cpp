@@ -146,16 +146,19 @@ std::int64_t drawRow(const HalfEdges& h, std::int32_t y, const Target& t)
 
 // Per half: walks the edges down the half's rows, as the values of each row
 // come from the row before, and draws the rows of the set. The walk stops
-// after the set's last row in the half.
+// after the set's last row in the half, and a half with none is skipped.
 std::int64_t drawHalf(HalfEdges h, const Target& t, const RowSet& rows)
 {
+    if (h.y1 < h.y0)
+        return 0;
     RowRun run = runFrom(rows, h.y0);
-    const RowRun last = runFrom(rows, h.y1);
-    const std::int64_t end = last.first <= h.y1 ? h.y1 : last.first - rows.run * (rows.count - 1) - 1;
     std::int64_t drawn = 0;
-    for (std::int32_t y = h.y0; y <= end; ++y) {
-        if (y == run.end)
+    for (std::int32_t y = h.y0; y <= h.y1 && run.first <= h.y1; ++y) {
+        if (y == run.end) {
             run = nextRun(rows, run);
+            if (run.first > h.y1)
+                break;
+        }
         if (y >= run.first)
             drawn += drawRow(h, y, t);
         stepRow(h);

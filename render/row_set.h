@@ -39,7 +39,10 @@ inline RowRun runFrom(const RowSet& rows, std::int64_t y)
 {
     const std::int64_t period = static_cast<std::int64_t>(rows.run) * rows.count;
     const std::int64_t base = static_cast<std::int64_t>(rows.index) * rows.run;
-    const std::int64_t first = y - ((y - base) % period + period) % period;
+    std::int64_t behind = (y - base) % period; // how far y lies into its period
+    if (behind < 0)
+        behind += period;
+    const std::int64_t first = y - behind;
     return first + rows.run > y ? RowRun{first, first + rows.run} : RowRun{first + period, first + period + rows.run};
 }
 
