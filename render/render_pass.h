@@ -18,9 +18,9 @@ struct ThreadTeam;
 void renderScene(Scene& scene, const SceneObject& camera, PixelBuffer& colour, RenderStats* stats = nullptr);
 
 // The same frame, pixel for pixel, drawn by every thread of the team: the
-// calling thread tests the objects' visibility; then each thread transforms
-// and sets up a run of the visible objects, and once all are set up, draws
-// every triangle on its own rows (row y goes to thread y % team size).
-// Returns when the frame is complete.
+// calling thread tests the objects' visibility; then the threads take
+// batches of visible objects in turn, transforming them and setting up
+// their faces, and once all are set up, each draws every triangle on its
+// own rows (render/row_set.h). Returns when the frame is complete.
 void renderScene(Scene& scene, const SceneObject& camera, PixelBuffer& colour, ThreadTeam& team,
                  RenderStats* stats = nullptr);

@@ -8,10 +8,10 @@
 namespace {
 
 // How long a waiting thread spins before it sleeps. Waking a sleeping
-// thread can take a tenth of a millisecond or more (much more on a virtual
-// machine), as long as a whole frame, so a worker keeps spinning through
-// the usual gaps between frames: presenting one, the update steps. A team
-// whose caller leaves it idle for longer lets its workers sleep.
+// thread took about 0.2 ms on the 2-core virtual machine this was measured
+// on, half of a frame's work, so a worker keeps spinning through the usual
+// gaps between frames: presenting one, the update steps. A team whose
+// caller leaves it idle for longer lets its workers sleep.
 constexpr auto kSpinTime = std::chrono::milliseconds(2);
 
 void pauseBriefly()

@@ -17,11 +17,12 @@ struct TeamJob {
 // counts as 1), started with the team. Between jobs the workers wait: they
 // spin for up to two milliseconds, through the usual gaps between a frame's
 // jobs and between frames, then sleep until woken (at once, in a team with
-// more threads than the machine has cores). Nothing is allocated or started per
-// job. The workers take the creating thread's floating-point environment.
-// When the system refuses a thread, the team makes do with the workers it
-// has. Destroying the team stops and joins the workers; a process may also
-// end (exit) while a team exists, as long as it is not running a job.
+// more threads than the machine has cores). Nothing is allocated or
+// started per job. The workers take the creating thread's floating-point
+// environment. When the system refuses a thread, the team makes do with the
+// workers it has. Destroying the team stops and joins the workers; a
+// process may also end (exit) while a team exists, as long as it is not
+// running a job.
 struct ThreadTeam {
     std::vector<std::thread> workers;
     TeamJob job{};
