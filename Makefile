@@ -2,13 +2,14 @@
 #   make run    install what is missing, build the demo and run it
 #   make test   install what is missing, build and run the whole test suite:
 #               the normal build, a build under AddressSanitizer and
-#               UndefinedBehaviorSanitizer, and a build without SIMD paths
+#               UndefinedBehaviorSanitizer, a build without SIMD paths, and
+#               the threaded renderer's tests under ThreadSanitizer
 
 JOBS ?= $(shell nproc)
 CONFIGURE = cmake -S . -DCMAKE_BUILD_TYPE=Release
 CTEST = ctest --output-on-failure -j$(JOBS)
 
-.PHONY: run test build test-normal test-sanitized test-nosimd deps-run deps-test clean
+.PHONY: run test build test-normal test-sanitized test-nosimd test-threads deps-run deps-test clean
 
 run: deps-run build
 	./build/tessik
@@ -17,7 +18,7 @@ build:
 	$(CONFIGURE) -B build
 	cmake --build build -j$(JOBS)
 
-test: deps-test test-normal test-sanitized test-nosimd
+test: deps-test test-normal test-sanitized test-nosimd test-threads
 
 test-normal:
 	$(CONFIGURE) -B build
@@ -34,6 +35,13 @@ test-nosimd:
 	cmake --build build-nosimd -j$(JOBS)
 	cd build-nosimd && $(CTEST)
 
+# ThreadSanitizer on the thread team and on frames drawn by teams of
+# threads (the full demo-frame comparison runs in the other builds).
+test-threads:
+	$(CONFIGURE) -B build-tsan -DTESSIK_SANITIZE_THREAD=ON -DTESSIK_BUILD_BENCHMARKS=OFF
+	cmake --build build-tsan -j$(JOBS) --target tessik_tests
+	cd build-tsan && $(CTEST) -R '^(ThreadTeam\.|ThreadTeamDeathTest\.|ThreadedFrames\.OddSizes)'
+
 deps-run:
 	scripts/install-deps.sh run
 
@@ -41,4 +49,4 @@ deps-test:
 	scripts/install-deps.sh test
 
 clean:
-	rm -rf build build-sanitize build-nosimd
+	rm -rf build build-sanitize build-nosimd build-tsan

@@ -8,10 +8,12 @@
 #include "runtime/clock.h"
 #include "runtime/keys.h"
 #include "runtime/program.h"
+#include "runtime/thread_team.h"
 #include "scene/demo_scene.h"
 #include "scene/scene.h"
 
 #include <memory>
+#include <thread>
 
 void runDemo(const DemoServices& services)
 {
@@ -40,7 +42,7 @@ void runDemo(const DemoServices& services)
 
         services.drawFrame(*colour);
         services.presentBuffer(*colour);
-        clearFrame(*colour);
+        services.clearFrame(*colour);
 
         std::string key = services.readKey();
         if (compareStrings(&key, &quitKey) == 0) {
@@ -52,6 +54,13 @@ void runDemo(const DemoServices& services)
 
 void runDemo()
 {
+    // One thread per core draws and clears the frames, started once for
+    // the whole run. The process may also end inside the display's message
+    // pump (window closed) with the team still there: its workers are idle
+    // between frames then, and end with the process.
+    const unsigned cores = std::thread::hardware_concurrency();
+    ThreadTeam team(cores > 0 ? static_cast<int>(cores) : 1);
+
     DemoServices services;
     services.clock = timerSeconds;
     services.openDisplay = openDisplay;
@@ -68,6 +77,7 @@ void runDemo()
         camera = createCamera();
     };
     services.updateStep = [&] { advanceAnimation(*scene, *camera); };
-    services.drawFrame = [&](PixelBuffer& colour) { renderScene(*scene, *camera, colour); };
+    services.drawFrame = [&](PixelBuffer& colour) { renderScene(*scene, *camera, colour, team); };
+    services.clearFrame = [&](PixelBuffer& colour) { clearFrame(colour, team); };
     runDemo(services);
 }

@@ -1,11 +1,11 @@
 // The demonstration: start-up and the fixed-step frame loop.
 #pragma once
 
+#include "render/pixel_buffer.h"
+
 #include <cstdint>
 #include <functional>
 #include <string>
-
-struct PixelBuffer;
 
 // Frame size, title and pacing of the demonstration.
 constexpr std::int32_t kFrameWidth = 640;
@@ -25,11 +25,15 @@ struct DemoServices {
     std::function<void()> buildWorld;                    // the scene and the camera
     std::function<void()> updateStep;                    // one fixed update step of the animation
     std::function<void(PixelBuffer& colour)> drawFrame;  // one frame of the scene
+    // Zeroes both buffers after a frame is presented.
+    std::function<void(PixelBuffer& colour)> clearFrame = [](PixelBuffer& colour) { ::clearFrame(colour); };
 };
 
 // Creates the buffers, opens the display (ending the program with -1 when it
 // cannot), builds the scene and camera, then runs update steps on the clock
 // and draws frames between them until Esc is read. Returns after Esc, with
-// the display closed.
+// the display closed. runDemo() draws and clears every frame with one
+// thread per core; update steps, the frame loop and the display stay on the
+// calling thread.
 void runDemo();
 void runDemo(const DemoServices& services);

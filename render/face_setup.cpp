@@ -30,20 +30,17 @@ const Texture& chooseLevel(const Face& face, float a)
 
 } // namespace
 
-void setUpFace(const Face& face, PixelBuffer& colour, RenderStats* stats)
+bool projectFace(const Face& face, const PixelBuffer& colour, std::array<ScreenCorner, 3>& c, const Texture*& level)
 {
-    if (stats)
-        ++stats->facesSetUp;
     const std::array<const Vertex*, 3> v{face.corner1, face.corner2, face.corner3};
 
     // No clipping: a face reaching the eye plane is dropped whole (NaN too).
     for (const Vertex* p : v)
         if (!(p->view.z > 0.0f))
-            return;
+            return false;
 
     const double w = colour.width;
     const double h = colour.height;
-    std::array<ScreenCorner, 3> c;
     for (int i = 0; i < 3; ++i) {
         float invZ = 1.0f / v[i]->view.z;
         float k = roundToFloat(invZ * w); // focal length = buffer width
@@ -57,18 +54,28 @@ void setUpFace(const Face& face, PixelBuffer& colour, RenderStats* stats)
     double area = (static_cast<double>(c[1].x) - c[0].x) * (static_cast<double>(c[2].y) - c[0].y) -
                   (static_cast<double>(c[2].x) - c[0].x) * (static_cast<double>(c[1].y) - c[0].y);
     if (!(area > 0.0))
-        return;
+        return false;
 
-    const Texture& level = chooseLevel(face, roundToFloat(2.0 * area));
-    const double lw = level.width;
-    const double lh = level.height;
+    level = &chooseLevel(face, roundToFloat(2.0 * area));
+    const double lw = level->width;
+    const double lh = level->height;
     for (int i = 0; i < 3; ++i) {
         c[i].uOverZ = roundToFloat((v[i]->u * lw + 0.5) * c[i].invZ);
         c[i].vOverZ = roundToFloat((v[i]->v * lh + 0.5) * c[i].invZ);
         c[i].shadeOverZ = c[i].invZ * v[i]->shade;
     }
+    return true;
+}
 
-    std::int64_t drawn = rasterizeTriangle(c, level, colour);
+void setUpFace(const Face& face, PixelBuffer& colour, RenderStats* stats)
+{
+    if (stats)
+        ++stats->facesSetUp;
+    std::array<ScreenCorner, 3> corners;
+    const Texture* level;
+    if (!projectFace(face, colour, corners, level))
+        return;
+    std::int64_t drawn = rasterizeTriangle(corners, *level, colour);
     if (stats) {
         ++stats->facesRasterized;
         stats->pixelsDrawn += drawn;

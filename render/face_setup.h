@@ -1,7 +1,12 @@
 // Face set-up: projection, back-face rejection and the choice of mip level.
 #pragma once
 
+#include "render/screen_corner.h"
+
+#include <array>
+
 struct Face;
+struct Texture;
 struct PixelBuffer;
 struct RenderStats;
 
@@ -12,3 +17,8 @@ struct RenderStats;
 // most twice the face's screen area, or the smallest level. Adds to stats
 // when given.
 void setUpFace(const Face& face, PixelBuffer& colour, RenderStats* stats = nullptr);
+
+// The first half of setUpFace: false when the face is dropped, otherwise
+// its projected corners in the face's order and the mip level to sample.
+bool projectFace(const Face& face, const PixelBuffer& colour, std::array<ScreenCorner, 3>& corners,
+                 const Texture*& level);

@@ -26,5 +26,10 @@ struct PixelBuffer {
 std::unique_ptr<PixelBuffer> createPixelBuffer(std::int32_t width, std::int32_t height,
                                                PixelBuffer* depthBuffer);
 
+struct ThreadTeam;
+
 // Sets every cell of the colour buffer and of its depth buffer to zero.
 void clearFrame(PixelBuffer& colour);
+// The same shared by every thread of the team, each zeroing the rows it
+// draws (render/row_set.h).
+void clearFrame(PixelBuffer& colour, ThreadTeam& team);

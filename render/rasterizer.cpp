@@ -2,6 +2,7 @@
 #include "render/rasterizer.h"
 
 #include "render/pixel_buffer.h"
+#include "render/span.h"
 #include "runtime/floating_point.h"
 #include "texture/texture.h"
 
@@ -11,14 +12,10 @@
 
 // Precision: the edges' working state is kept in floats; each value is
 // formed in double from floats and rounded once with roundToFloat, which the
-// optimiser cannot skip. Along a span, 1/z and the column offset run in
-// double.
+// optimiser cannot skip. Along a span, 1/z and the column offset are double
+// (render/span.h).
 
 namespace {
-
-// The light factor of a pixel (256 = full light) never drops below this, so
-// surfaces turned away from the light stay faintly visible.
-constexpr std::int32_t kLightFloor = 20;
 
 // Offsets from a corner's y to the first and last rows of a half. With ties
 // rounding to the even row, an offset of exactly 0.5 would start or end a
@@ -32,28 +29,6 @@ constexpr double kLowerRowOffset = 0.5;
 
 // The same rule for the first and last columns of a span, held as a float.
 constexpr float kSpanOffset = 0.499f;
-
-constexpr double kInt32Low = std::numeric_limits<std::int32_t>::min();
-constexpr double kInt32High = std::numeric_limits<std::int32_t>::max();
-
-// Rounds r to the nearest integer, ties to even, after limiting it to
-// [lo, hi] (whole numbers inside the 32-bit range), so that the conversion
-// is defined whatever r holds; NaN gives lo. Within the limits the result is
-// the plain rounded value.
-inline std::int32_t roundWithin(double r, double lo, double hi)
-{
-    r = r > lo ? r : lo; // written so that NaN takes lo
-    r = r < hi ? r : hi;
-    return static_cast<std::int32_t>(std::lrint(r));
-}
-
-// The four values interpolated across a triangle, each divided by depth.
-struct Attributes {
-    float invZ;
-    float uOverZ;
-    float vOverZ;
-    float shadeOverZ;
-};
 
 Attributes attributesOf(const ScreenCorner& c)
 {
@@ -97,17 +72,6 @@ EdgeSlope slopeBetween(const ScreenCorner& from, const ScreenCorner& to)
              roundToFloat((static_cast<double>(to.shadeOverZ) - from.shadeOverZ) * k)}};
 }
 
-// One half of a triangle between two rows: its edges at the current row and
-// how they change from row to row. The attributes are kept as the left
-// edge's values and the differences right minus left.
-struct HalfEdges {
-    std::int32_t y0, y1;       // first and last row, inside the buffer (none if y1 < y0)
-    float xl, xr;              // left and right edge at the current row, unrounded
-    float dxl, dxr;            // their change per row
-    Attributes left, diff;     // on the left edge, and right minus left
-    Attributes dLeft, dDiff;   // their change per row
-};
-
 // Sets up a half whose edges meet at `apex` with slopes `left` and `right`,
 // walked from row y0: the edges are moved from the apex's y to y0 (forward
 // from a top apex, backward from a bottom one).
@@ -141,73 +105,14 @@ void stepRow(HalfEdges& h)
     step(h.diff, h.dDiff);
 }
 
-// Where a triangle is drawn and what it samples.
+// Where a triangle's rows are drawn, what they sample and the pixel loop.
 struct Target {
     std::uint32_t* colour;
     std::uint32_t* depth; // floats, kept as their bits
     std::int32_t width;
-    std::int32_t height;
-    const std::uint32_t* texels;
-    std::uint32_t uMask; // level width - 1
-    std::uint32_t vMask; // level height - 1
-    std::int32_t widthLog2;
+    SpanLevel level;
+    SpanLoop drawSpan;
 };
-
-// One row's span: its columns and the values the pixel loop steps along it.
-struct Span {
-    std::int32_t xs, xe; // first and last column, inside the buffer (none if xe < xs)
-    double e;            // offset of column xs from the unrounded left edge
-    double iz;           // 1/z at column xs
-    double gInvZ;        // change of 1/z per column
-    float gU, gV, gS;    // change per column of u/z, v/z and shade/z
-    float u, v, s;       // u/z, v/z and shade/z on the left edge
-};
-
-// The texel scaled by the light factor s (256 = unchanged): each channel
-// becomes channel x s / 256, rounded down.
-inline std::uint32_t shadeTexel(std::uint32_t texel, std::uint32_t s)
-{
-    std::uint32_t redBlue = (((texel & 0x00FF00FFu) * s) >> 8) & 0x00FF00FFu;
-    std::uint32_t green = (((texel & 0x0000FF00u) >> 8) * s) & 0x0000FF00u;
-    return redBlue | green;
-}
-
-// The pixel loop of one row. Returns the number of pixels drawn.
-std::int64_t drawSpan(const Span& span, const Target& t, std::uint32_t* colourRow, std::uint32_t* depthRow)
-{
-    // Everything the loop reads is copied to locals: the stores into the
-    // rows could otherwise alias the records' integer fields.
-    const std::uint32_t* texels = t.texels;
-    const std::uint32_t uMask = t.uMask;
-    const std::uint32_t vMask = t.vMask;
-    const std::int32_t shift = t.widthLog2;
-    const std::int32_t xe = span.xe;
-    const double gInvZ = span.gInvZ;
-    const float gU = span.gU, gV = span.gV, gS = span.gS;
-    const float u = span.u, v = span.v, s0 = span.s;
-
-    double iz = span.iz;
-    double e = span.e;
-    std::int64_t drawn = 0;
-    for (std::int32_t x = span.xs; x <= xe; ++x) {
-        if (iz >= std::bit_cast<float>(depthRow[x])) { // false when iz is NaN
-            depthRow[x] = std::bit_cast<std::uint32_t>(roundToFloat(iz));
-            double q = 1.0 / iz;
-            std::int32_t tv = roundWithin(q * (e * gV + v), kInt32Low, kInt32High);
-            std::int32_t tu = roundWithin(q * (e * gU + u), kInt32Low, kInt32High);
-            std::uint32_t texel = texels[((static_cast<std::uint32_t>(tv) & vMask) << shift) |
-                                         (static_cast<std::uint32_t>(tu) & uMask)];
-            std::int32_t s = roundWithin(q * (e * gS + s0), kInt32Low, kInt32High);
-            if (s <= kLightFloor)
-                s = kLightFloor;
-            colourRow[x] = shadeTexel(texel, static_cast<std::uint32_t>(s));
-            ++drawn;
-        }
-        iz += gInvZ;
-        e += 1.0;
-    }
-    return drawn;
-}
 
 // Per row: the span's columns and the gradients along it, then its pixels.
 std::int64_t drawRow(const HalfEdges& h, std::int32_t y, const Target& t)
@@ -225,26 +130,37 @@ std::int64_t drawRow(const HalfEdges& h, std::int32_t y, const Target& t)
     // From the unrounded edges: a zero-width row gives infinities here, and
     // its pixels then fail the depth test on a NaN 1/z.
     double hw = 1.0 / (static_cast<double>(h.xr) - h.xl);
+    span.xl = h.xl;
     span.gInvZ = hw * h.diff.invZ;
     span.gU = roundToFloat(hw * h.diff.uOverZ);
     span.gV = roundToFloat(hw * h.diff.vOverZ);
     span.gS = roundToFloat(hw * h.diff.shadeOverZ);
-    span.e = span.xs - static_cast<double>(h.xl);
-    span.iz = span.e * span.gInvZ + h.left.invZ;
+    span.invZ = h.left.invZ;
     span.u = h.left.uOverZ;
     span.v = h.left.vOverZ;
     span.s = h.left.shadeOverZ;
 
     std::size_t row = static_cast<std::size_t>(y) * static_cast<std::size_t>(t.width);
-    return drawSpan(span, t, t.colour + row, t.depth + row);
+    return t.drawSpan(span, t.level, t.colour + row, t.depth + row);
 }
 
-// Per half: walks the edges down the half's rows, drawing each.
-std::int64_t drawHalf(HalfEdges h, const Target& t)
+// Per half: walks the edges down the half's rows, as the values of each row
+// come from the row before, and draws the rows of the set. The walk stops
+// after the set's last row in the half, and a half with none is skipped.
+std::int64_t drawHalf(HalfEdges h, const Target& t, const RowSet& rows)
 {
+    if (h.y1 < h.y0)
+        return 0;
+    RowRun run = runFrom(rows, h.y0);
     std::int64_t drawn = 0;
-    for (std::int32_t y = h.y0; y <= h.y1; ++y) {
-        drawn += drawRow(h, y, t);
+    for (std::int32_t y = h.y0; y <= h.y1 && run.first <= h.y1; ++y) {
+        if (y == run.end) {
+            run = nextRun(rows, run);
+            if (run.first > h.y1)
+                break;
+        }
+        if (y >= run.first)
+            drawn += drawRow(h, y, t);
         stepRow(h);
     }
     return drawn;
@@ -278,24 +194,16 @@ bool isPowerOfTwo(std::int32_t n)
 
 } // namespace
 
-std::int64_t rasterizeTriangle(const std::array<ScreenCorner, 3>& corners, const Texture& level,
-                               PixelBuffer& colour)
+bool setUpTriangle(const std::array<ScreenCorner, 3>& corners, const Texture& level, const PixelBuffer& colour,
+                   PreparedTriangle& triangle)
 {
-    const PixelBuffer* depth = colour.depthBuffer;
-    if (!depth || depth->width != colour.width || depth->height != colour.height)
-        return 0;
     // Texel lookups wrap with masks and find rows by shifting.
     if (!level.texels || !isPowerOfTwo(level.width) || !isPowerOfTwo(level.height) || level.widthLog2 < 0 ||
         level.widthLog2 > 30 || level.width != (1 << level.widthLog2))
-        return 0;
-    Target t{colour.cells,
-             depth->cells,
-             colour.width,
-             colour.height,
-             level.texels,
-             static_cast<std::uint32_t>(level.width - 1),
-             static_cast<std::uint32_t>(level.height - 1),
-             level.widthLog2};
+        return false;
+    triangle.level = {level.texels, static_cast<std::uint32_t>(level.width - 1),
+                      static_cast<std::uint32_t>(level.height - 1), level.widthLog2};
+    const std::int32_t height = colour.height;
 
     // Per triangle: order the corners, then the slopes of the three edges.
     Order o = orderCorners(corners);
@@ -303,40 +211,59 @@ std::int64_t rasterizeTriangle(const std::array<ScreenCorner, 3>& corners, const
     const ScreenCorner& mid = corners[o.m];
     const ScreenCorner& bottom = corners[o.b];
     EdgeSlope longEdge = slopeBetween(top, bottom);
-    std::int64_t drawn = 0;
 
+    triangle.upper.y0 = 0;
+    triangle.upper.y1 = -1;
     if (mid.y > top.y) {
         EdgeSlope shortEdge = slopeBetween(top, mid);
         // Going down from the top corner, the edge with the smaller slope is
         // on the left.
         bool longLeft = !(shortEdge.x < longEdge.x);
-        std::int32_t y0 = roundWithin(top.y + kUpperRowOffset, -1.0, t.height);
-        std::int32_t y1 = roundWithin(mid.y - kUpperRowOffset, -1.0, t.height);
+        std::int32_t y0 = roundWithin(top.y + kUpperRowOffset, -1.0, height);
+        std::int32_t y1 = roundWithin(mid.y - kUpperRowOffset, -1.0, height);
         if (y0 < 0)
             y0 = 0;
-        if (y1 >= t.height)
-            y1 = t.height - 1;
-        drawn += drawHalf(longLeft ? setUpHalf(top, longEdge, shortEdge, y0, y1)
-                                   : setUpHalf(top, shortEdge, longEdge, y0, y1),
-                          t);
+        if (y1 >= height)
+            y1 = height - 1;
+        triangle.upper = longLeft ? setUpHalf(top, longEdge, shortEdge, y0, y1)
+                                  : setUpHalf(top, shortEdge, longEdge, y0, y1);
     }
 
     // The lower half is set up afresh from the corners, not continued from
     // the upper one.
+    triangle.lower.y0 = 0;
+    triangle.lower.y1 = -1;
     if (bottom.y > mid.y) {
         EdgeSlope shortEdge = slopeBetween(mid, bottom);
         // Going up from the bottom corner, the edge with the larger slope is
         // on the left.
         bool longLeft = !(shortEdge.x > longEdge.x);
-        std::int32_t y0 = roundWithin(mid.y + kLowerRowOffset, -1.0, t.height);
-        std::int32_t y1 = roundWithin(bottom.y - kLowerRowOffset, -1.0, t.height);
+        std::int32_t y0 = roundWithin(mid.y + kLowerRowOffset, -1.0, height);
+        std::int32_t y1 = roundWithin(bottom.y - kLowerRowOffset, -1.0, height);
         if (y0 < 0)
             y0 = 0;
-        if (y1 >= t.height)
-            y1 = t.height - 1;
-        drawn += drawHalf(longLeft ? setUpHalf(bottom, longEdge, shortEdge, y0, y1)
-                                   : setUpHalf(bottom, shortEdge, longEdge, y0, y1),
-                          t);
+        if (y1 >= height)
+            y1 = height - 1;
+        triangle.lower = longLeft ? setUpHalf(bottom, longEdge, shortEdge, y0, y1)
+                                  : setUpHalf(bottom, shortEdge, longEdge, y0, y1);
     }
-    return drawn;
+    return triangle.upper.y0 <= triangle.upper.y1 || triangle.lower.y0 <= triangle.lower.y1;
+}
+
+std::int64_t drawTriangle(const PreparedTriangle& triangle, PixelBuffer& colour, RowSet rows)
+{
+    const PixelBuffer* depth = colour.depthBuffer;
+    if (!depth || depth->width != colour.width || depth->height != colour.height || !isRowSet(rows))
+        return 0;
+    const Target t{colour.cells, depth->cells, colour.width, triangle.level, currentSpanLoop()};
+    return drawHalf(triangle.upper, t, rows) + drawHalf(triangle.lower, t, rows);
+}
+
+std::int64_t rasterizeTriangle(const std::array<ScreenCorner, 3>& corners, const Texture& level,
+                               PixelBuffer& colour)
+{
+    PreparedTriangle triangle;
+    if (!setUpTriangle(corners, level, colour, triangle))
+        return 0;
+    return drawTriangle(triangle, colour);
 }

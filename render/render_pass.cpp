@@ -3,10 +3,16 @@
 
 #include "render/face_setup.h"
 #include "render/pixel_buffer.h"
+#include "render/rasterizer.h"
 #include "render/render_stats.h"
+#include "render/row_set.h"
 #include "runtime/floating_point.h"
+#include "runtime/thread_team.h"
 #include "scene/scene.h"
 
+#include <algorithm>
+#include <array>
+#include <atomic>
 #include <cmath>
 #include <vector>
 
@@ -70,10 +76,8 @@ float shadeVertex(const Vertex& vertex, const Vec3& lambda)
     return roundToFloat(facing / length * kLightScale);
 }
 
-// Transforms and lights every vertex of a visible object, then sets up its
-// faces.
-void drawObject(const SceneObject& object, const SceneObject& camera, const Vec3& light, PixelBuffer& colour,
-                RenderStats* stats)
+// Transforms and lights every vertex of a visible object.
+void transformObject(const SceneObject& object, const SceneObject& camera, const Vec3& light)
 {
     const Matrix& r = object.orientation;
     const Matrix& c = camera.orientation;
@@ -99,33 +103,147 @@ void drawObject(const SceneObject& object, const SceneObject& camera, const Vec3
         v->view.z = roundToFloat(m[2][0] * x + m[2][1] * y + m[2][2] * z + t.z);
         v->shade = shadeVertex(*v, lambda);
     }
-    for (const Face* f = object.faces; f; f = f->next)
-        setUpFace(*f, colour, stats);
+}
+
+// Visible objects are set up in batches of this many: each thread takes the
+// next batch when it has finished one, so that a thread slowed down (its
+// objects waiting in another core's cache, say) takes fewer.
+constexpr std::size_t kObjectsPerBatch = 4;
+
+// What one thread counted, on a cache line of its own.
+struct alignas(64) ThreadCounts {
+    RenderStats stats;
+};
+
+// What the threads drawing a frame share. Kept from frame to frame (one per
+// calling thread), so that frames allocate nothing once it has room.
+struct Frame {
+    const SceneObject* camera;
+    PixelBuffer* colour;
+    Vec3 light;
+    ThreadTeam* team; // none: one thread draws the frame
+    int threads;
+    std::vector<SceneObject*> visible;                 // in list order
+    std::size_t batches;                               // batches of visible objects in this frame
+    std::atomic<std::size_t> nextBatch;                // the next batch for a thread to take
+    std::vector<std::vector<PreparedTriangle>> triangles; // each batch's, in list and face order
+    std::vector<ThreadCounts> counts;                  // one per thread, the first `threads` in use
+};
+
+// A thread's first task: batches of visible objects, taken in turn with the
+// other threads until none is left, their vertices transformed and lit and
+// their faces set up into the batch's triangles in face order.
+void setUpBatches(Frame& f, int index)
+{
+    // What the loop reads is copied to locals, and the counts are kept in
+    // them: the thread reads the shared record a few times and writes
+    // only its own counts and batches.
+    const SceneObject& camera = *f.camera;
+    const PixelBuffer& colour = *f.colour;
+    const Vec3 light = f.light;
+    RenderStats counts;
+
+    for (std::size_t batch; (batch = f.nextBatch.fetch_add(1, std::memory_order_relaxed)) < f.batches;) {
+        std::vector<PreparedTriangle>& triangles = f.triangles[batch];
+        triangles.clear();
+        const std::size_t end = std::min(f.visible.size(), (batch + 1) * kObjectsPerBatch);
+        for (std::size_t i = batch * kObjectsPerBatch; i < end; ++i) {
+            const SceneObject& object = *f.visible[i];
+            transformObject(object, camera, light);
+            for (const Face* face = object.faces; face; face = face->next) {
+                ++counts.facesSetUp;
+                std::array<ScreenCorner, 3> corners;
+                const Texture* level;
+                if (!projectFace(*face, colour, corners, level))
+                    continue;
+                ++counts.facesRasterized;
+                PreparedTriangle triangle;
+                if (setUpTriangle(corners, *level, colour, triangle))
+                    triangles.push_back(triangle);
+            }
+        }
+    }
+    f.counts[index].stats.facesSetUp = counts.facesSetUp;
+    f.counts[index].stats.facesRasterized = counts.facesRasterized;
+}
+
+// Its second task, once every batch is set up: every batch's triangles, in
+// order, drawn on this thread's rows (render/row_set.h). Every row belongs
+// to one thread, which draws all its pixels in the order one thread alone
+// would, so the frame does not depend on the number of threads.
+void drawRows(Frame& f, int index)
+{
+    PixelBuffer& colour = *f.colour;
+    const RowSet rows = rowShare(index, f.threads, colour.height);
+    std::int64_t drawn = 0;
+    for (std::size_t batch = 0; batch < f.batches; ++batch)
+        for (const PreparedTriangle& triangle : f.triangles[batch])
+            drawn += drawTriangle(triangle, colour, rows);
+    f.counts[index].stats.pixelsDrawn = drawn;
+}
+
+void drawTogether(void* context, int index)
+{
+    Frame& f = *static_cast<Frame*>(context);
+    setUpBatches(f, index);
+    meetTeam(*f.team);
+    drawRows(f, index);
+}
+
+void renderFrame(Scene& scene, const SceneObject& camera, PixelBuffer& colour, ThreadTeam* team,
+                 RenderStats* stats)
+{
+    if (!scene.lights)
+        return;
+    thread_local Frame f;
+    f.camera = &camera;
+    f.colour = &colour;
+    f.light = scene.lights->position;
+    f.team = team;
+    f.threads = team ? teamSize(*team) : 1;
+
+    // The visibility pass, on the calling thread.
+    const double w = colour.width;
+    const double h = colour.height;
+    f.visible.clear();
+    if (scene.objectCount > 0)
+        f.visible.reserve(2 * static_cast<std::size_t>(scene.objectCount) + 1);
+    for (SceneObject* object = scene.objects; object; object = object->next)
+        if (!object->hidden && isVisible(*object, camera, w, h))
+            f.visible.push_back(object);
+
+    f.batches = (f.visible.size() + kObjectsPerBatch - 1) / kObjectsPerBatch;
+    f.nextBatch.store(0, std::memory_order_relaxed);
+    if (f.triangles.size() < f.batches)
+        f.triangles.resize(f.batches);
+    if (f.counts.size() < static_cast<std::size_t>(f.threads))
+        f.counts.resize(static_cast<std::size_t>(f.threads));
+    if (team) {
+        runTogether(*team, {drawTogether, &f});
+    } else {
+        setUpBatches(f, 0);
+        drawRows(f, 0);
+    }
+
+    if (stats) {
+        stats->objectsVisible += static_cast<std::int64_t>(f.visible.size());
+        for (int i = 0; i < f.threads; ++i) {
+            stats->facesSetUp += f.counts[i].stats.facesSetUp;
+            stats->facesRasterized += f.counts[i].stats.facesRasterized;
+            stats->pixelsDrawn += f.counts[i].stats.pixelsDrawn;
+        }
+    }
 }
 
 } // namespace
 
 void renderScene(Scene& scene, const SceneObject& camera, PixelBuffer& colour, RenderStats* stats)
 {
-    if (!scene.lights)
-        return;
-    const double w = colour.width;
-    const double h = colour.height;
+    renderFrame(scene, camera, colour, nullptr, stats);
+}
 
-    // Kept from call to call (one list per calling thread), so that frames
-    // allocate nothing once the list has room for the scene.
-    thread_local std::vector<SceneObject*> visible;
-    visible.clear();
-    if (scene.objectCount > 0)
-        visible.reserve(2 * static_cast<std::size_t>(scene.objectCount) + 1);
-
-    for (SceneObject* object = scene.objects; object; object = object->next)
-        if (!object->hidden && isVisible(*object, camera, w, h))
-            visible.push_back(object);
-    if (stats)
-        stats->objectsVisible += static_cast<std::int64_t>(visible.size());
-
-    const Vec3 light = scene.lights->position;
-    for (SceneObject* object : visible)
-        drawObject(*object, camera, light, colour, stats);
+void renderScene(Scene& scene, const SceneObject& camera, PixelBuffer& colour, ThreadTeam& team,
+                 RenderStats* stats)
+{
+    renderFrame(scene, camera, colour, &team, stats);
 }

@@ -17,42 +17,21 @@
 
 namespace {
 
-// Reals from every corner of the float line: ordinary values in and around
-// the buffer, pixel centres and the halfway points between them, huge and
-// tiny magnitudes, the edges of the 32-bit integer range, infinities, NaN.
-struct HostileReals {
-    std::mt19937 bits{20240611};
-
-    std::uint32_t below(std::uint32_t n) { return bits() % n; }
-    float uniform(float lo, float hi) { return lo + (hi - lo) * static_cast<float>(bits() >> 8) * 0x1p-24f; }
-
-    // Mostly ordinary values in [lo, hi), otherwise one of the hostile kinds.
-    float next(float lo, float hi)
-    {
-        switch (below(24)) {
-        case 0: return std::numeric_limits<float>::infinity();
-        case 1: return -std::numeric_limits<float>::infinity();
-        case 2: return std::numeric_limits<float>::quiet_NaN();
-        case 3: return uniform(-1, 1) * std::numeric_limits<float>::max();
-        case 4: return uniform(-1, 1) * 1e-38f;
-        case 5: return (below(2) ? 1 : -1) * std::ldexp(1.0f, static_cast<int>(below(40)) + 20); // 2^20..2^59
-        case 6: return (below(2) ? 1.0f : -1.0f) * 2147483520.0f;                            // near 2^31
-        case 7: return std::round(uniform(lo, hi)) + (below(2) ? 0.5f : 0.0f);
-        case 8: return 0.0f;
-        default: return uniform(lo, hi);
-        }
-    }
-};
-
+// Each triangle is also drawn in shares of rows, one share after another,
+// into a twin of its frame: the shares, whatever their runs and number,
+// must add up to the whole triangle.
 TEST(RasterizerSafety, HostileTrianglesStayInsideBuffersAndLevels)
 {
     Frame frames[] = {{24, 16}, {16, 1}, {1, 16}};
+    Frame twins[] = {{24, 16}, {16, 1}, {1, 16}};
     TexelChain textures[] = {{1, 1}, {2, 8}, {64, 16}, {256, 1}};
 
     HostileReals r;
     std::int64_t trianglesDrawn = 0;
     for (int i = 0; i < 100000; ++i) {
-        Frame& f = frames[i % 8 == 0 ? 1 + i / 8 % 2 : 0];
+        const int which = i % 8 == 0 ? 1 + i / 8 % 2 : 0;
+        Frame& f = frames[which];
+        Frame& twin = twins[which];
         Texture& level = textures[r.below(4)].top();
         float w = static_cast<float>(f.colour->width), h = static_cast<float>(f.colour->height);
         std::array<ScreenCorner, 3> c;
@@ -68,14 +47,27 @@ TEST(RasterizerSafety, HostileTrianglesStayInsideBuffersAndLevels)
             c[r.below(3)] = c[r.below(3)];
         if (r.below(8) == 0)
             c[0].y = c[1].y = c[2].y;
-        if (i % 4 == 0)
+        if (i % 4 == 0) {
             clearFrame(*f.colour);
+            clearFrame(*twin.colour);
+        }
 
         std::int64_t drawn = rasterizeTriangle(c, level, *f.colour);
         ASSERT_GE(drawn, 0);
         // At most twice each pixel: a half's last row may be the other's first.
         ASSERT_LE(drawn, 2 * static_cast<std::int64_t>(w * h)) << i;
         trianglesDrawn += drawn > 0;
+
+        PreparedTriangle triangle;
+        std::int64_t drawnInShares = 0;
+        if (setUpTriangle(c, level, *twin.colour, triangle)) {
+            const std::int32_t count = 1 + i % 5, run = 1 + i / 5 % 3;
+            for (std::int32_t share = 0; share < count; ++share)
+                drawnInShares += drawTriangle(triangle, *twin.colour, {share, count, run});
+        }
+        ASSERT_EQ(drawnInShares, drawn) << i;
+        ASSERT_EQ(twin.colourCells(), f.colourCells()) << i;
+        ASSERT_EQ(twin.depthCells(), f.depthCells()) << i;
     }
     EXPECT_GT(trianglesDrawn, 10000); // the test reaches the pixel loop, not only the rejections
 }

@@ -3,11 +3,15 @@
 
 #include "render/pixel_buffer.h"
 #include "render/screen_corner.h"
+#include "render/span.h"
 #include "texture/texture.h"
 
 #include <bit>
+#include <cmath>
 #include <cstdint>
+#include <limits>
 #include <memory>
+#include <random>
 #include <vector>
 
 // A texture level over texels the caller keeps; the caller links nextLevel.
@@ -91,3 +95,52 @@ inline ScreenCorner corner(float x, float y, float z = 1.0f, float tu = 0.0f, fl
     float invZ = 1.0f / z;
     return {x, y, invZ, tu * invZ, tv * invZ, shade * invZ};
 }
+
+// Reals from every corner of the float line: ordinary values in and around
+// the buffer, pixel centres and the halfway points between them, huge and
+// tiny magnitudes, the edges of the 32-bit integer range, infinities, NaN.
+struct HostileReals {
+    std::mt19937 bits{20240611};
+
+    std::uint32_t below(std::uint32_t n) { return bits() % n; }
+    float uniform(float lo, float hi) { return lo + (hi - lo) * static_cast<float>(bits() >> 8) * 0x1p-24f; }
+
+    // Mostly ordinary values in [lo, hi), otherwise one of the hostile kinds.
+    float next(float lo, float hi)
+    {
+        switch (below(24)) {
+        case 0: return std::numeric_limits<float>::infinity();
+        case 1: return -std::numeric_limits<float>::infinity();
+        case 2: return std::numeric_limits<float>::quiet_NaN();
+        case 3: return uniform(-1, 1) * std::numeric_limits<float>::max();
+        case 4: return uniform(-1, 1) * 1e-38f;
+        case 5: return (below(2) ? 1 : -1) * std::ldexp(1.0f, static_cast<int>(below(40)) + 20); // 2^20..2^59
+        case 6: return (below(2) ? 1.0f : -1.0f) * 2147483520.0f;                            // near 2^31
+        case 7: return std::round(uniform(lo, hi)) + (below(2) ? 0.5f : 0.0f);
+        case 8: return 0.0f;
+        default: return uniform(lo, hi);
+        }
+    }
+};
+
+// The pixel loops this build and CPU can run, the scalar reference first.
+inline std::vector<SpanPath> availableSpanPaths()
+{
+    std::vector<SpanPath> paths;
+    for (SpanPath p : {SpanPath::scalar, SpanPath::sse2, SpanPath::avx2})
+        if (spanPathAvailable(p))
+            paths.push_back(p);
+    return paths;
+}
+
+// Makes the rasterizer use one pixel loop while in scope.
+class UsingSpanPath {
+public:
+    explicit UsingSpanPath(SpanPath path) : before_(currentSpanPath()) { useSpanPath(path); }
+    ~UsingSpanPath() { useSpanPath(before_); }
+    UsingSpanPath(const UsingSpanPath&) = delete;
+    UsingSpanPath& operator=(const UsingSpanPath&) = delete;
+
+private:
+    SpanPath before_;
+};

@@ -5,16 +5,24 @@
 //   tessik-bench --stats STEP           that frame's counters and hash
 //   tessik-bench --frames N [--steps-per-frame K] [--json]
 //                                       times N frames of the animation
+//
+// Each command also takes --size WxH (buffers of another size than the
+// demo's 640x480; the focal length follows the width), --isa NAME (the
+// pixel loop: scalar, sse2 or avx2; by default the fastest the CPU has) and
+// --threads N (threads that draw and clear each frame; by default one per
+// core, as in the demo; 1 draws on the main thread alone).
 #include "app/animation.h"
 #include "app/demo.h"
 #include "display/converters.h"
 #include "render/pixel_buffer.h"
 #include "render/render_pass.h"
 #include "render/render_stats.h"
+#include "render/span.h"
 #include "runtime/floating_point.h"
 #include "runtime/program.h"
 #include "runtime/random.h"
 #include "runtime/terminal.h"
+#include "runtime/thread_team.h"
 #include "scene/demo_scene.h"
 #include "scene/scene.h"
 #include "tools/frame_hash.h"
@@ -33,13 +41,15 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 namespace {
 
-constexpr const char* kUsage = "usage: tessik-bench --shot STEP FILE.png|FILE.ppm\n"
-                               "       tessik-bench --stats STEP\n"
-                               "       tessik-bench --frames N [--steps-per-frame K] [--json]\n";
+constexpr const char* kUsage = "usage: tessik-bench --shot STEP FILE.png|FILE.ppm [OPTIONS]\n"
+                               "       tessik-bench --stats STEP [OPTIONS]\n"
+                               "       tessik-bench --frames N [--steps-per-frame K] [--json] [OPTIONS]\n"
+                               "options: --size WxH (1 to 16384 each)  --isa scalar|sse2|avx2  --threads N (1 to 256)\n";
 
 constexpr int kUsageStatus = 2;
 
@@ -71,6 +81,23 @@ std::int64_t parseCount(const char* text, std::int64_t max, const char* what)
     return value;
 }
 
+// As many threads as the demo draws with: one per core.
+int defaultThreads()
+{
+    unsigned cores = std::thread::hardware_concurrency();
+    return cores > 0 ? static_cast<int>(cores) : 1;
+}
+
+// Options that every command takes.
+struct Options {
+    std::int32_t width = kFrameWidth, height = kFrameHeight;
+    SpanPath path = fastestSpanPath();
+    int threads = defaultThreads();
+};
+
+constexpr std::int64_t kMaxSide = 16384;
+constexpr std::int64_t kMaxThreads = 256;
+
 // The demonstration as its frame loop holds it: the scene just built from
 // the generator's first draw, a new camera, and both buffers.
 struct Demo {
@@ -78,16 +105,18 @@ struct Demo {
     std::unique_ptr<SceneObject> camera;
     std::unique_ptr<PixelBuffer> depth;
     std::unique_ptr<PixelBuffer> colour;
+    std::unique_ptr<ThreadTeam> team; // draws and clears the frames; of one thread, the caller alone
 };
 
-Demo startDemo()
+Demo startDemo(const Options& options)
 {
     Demo demo;
-    demo.depth = createPixelBuffer(kFrameWidth, kFrameHeight, nullptr);
-    demo.colour = createPixelBuffer(kFrameWidth, kFrameHeight, demo.depth.get());
+    demo.depth = createPixelBuffer(options.width, options.height, nullptr);
+    demo.colour = createPixelBuffer(options.width, options.height, demo.depth.get());
     restartRandom();
     demo.scene = buildDemoScene();
     demo.camera = createCamera();
+    demo.team = std::make_unique<ThreadTeam>(options.threads);
     return demo;
 }
 
@@ -98,11 +127,11 @@ void advance(Demo& demo, std::int64_t steps)
 }
 
 // The frame after `steps` update steps, drawn into the new, clear buffers.
-Demo drawFrameAfter(std::int64_t steps, RenderStats* stats = nullptr)
+Demo drawFrameAfter(std::int64_t steps, const Options& options, RenderStats* stats = nullptr)
 {
-    Demo demo = startDemo();
+    Demo demo = startDemo(options);
     advance(demo, steps);
-    renderScene(*demo.scene, *demo.camera, *demo.colour, stats);
+    renderScene(*demo.scene, *demo.camera, *demo.colour, *demo.team, stats);
     return demo;
 }
 
@@ -151,12 +180,12 @@ bool endsWith(std::string_view text, std::string_view end)
                       [](char a, char b) { return a == std::tolower(static_cast<unsigned char>(b)); });
 }
 
-int shot(std::int64_t step, const char* path)
+int shot(std::int64_t step, const char* path, const Options& options)
 {
     bool png = endsWith(path, ".png");
     if (!png && !endsWith(path, ".ppm"))
         badArguments("the picture's name must end in .png or .ppm");
-    Demo demo = drawFrameAfter(step);
+    Demo demo = drawFrameAfter(step, options);
     if (png)
         writePng(*demo.colour, path);
     else
@@ -164,10 +193,10 @@ int shot(std::int64_t step, const char* path)
     return 0;
 }
 
-int stats(std::int64_t step)
+int stats(std::int64_t step, const Options& options)
 {
     RenderStats counts;
-    Demo demo = drawFrameAfter(step, &counts);
+    Demo demo = drawFrameAfter(step, options, &counts);
     std::printf("step: %lld\n", static_cast<long long>(step));
     std::printf("objects visible: %lld\n", static_cast<long long>(counts.objectsVisible));
     std::printf("faces set up: %lld\n", static_cast<long long>(counts.facesSetUp));
@@ -198,9 +227,9 @@ double millisecondsSince(std::chrono::steady_clock::time_point start)
 // Times each stage of N frames as the frame loop runs them: the render
 // pass, the conversion of every row into a 32-bit display layout, and the
 // clear. Update steps between frames are not timed.
-int frames(std::int64_t count, std::int64_t stepsPerFrame, bool json)
+int frames(std::int64_t count, std::int64_t stepsPerFrame, bool json, const Options& options)
 {
-    Demo demo = startDemo();
+    Demo demo = startDemo(options);
     const PixelBuffer& colour = *demo.colour;
     std::vector<std::uint32_t> display(static_cast<std::size_t>(colour.width) * colour.height);
     std::vector<double> render, convert, clear, frame;
@@ -213,7 +242,7 @@ int frames(std::int64_t count, std::int64_t stepsPerFrame, bool json)
             advance(demo, stepsPerFrame);
 
         auto start = std::chrono::steady_clock::now();
-        renderScene(*demo.scene, *demo.camera, *demo.colour);
+        renderScene(*demo.scene, *demo.camera, *demo.colour, *demo.team);
         render.push_back(millisecondsSince(start));
 
         start = std::chrono::steady_clock::now();
@@ -224,7 +253,7 @@ int frames(std::int64_t count, std::int64_t stepsPerFrame, bool json)
         convert.push_back(millisecondsSince(start));
 
         start = std::chrono::steady_clock::now();
-        clearFrame(*demo.colour);
+        clearFrame(*demo.colour, *demo.team);
         clear.push_back(millisecondsSince(start));
 
         frame.push_back(render.back() + convert.back() + clear.back());
@@ -238,21 +267,47 @@ int frames(std::int64_t count, std::int64_t stepsPerFrame, bool json)
     Summary r = summarise(render), v = summarise(convert), c = summarise(clear), f = summarise(frame);
     double fps = f.median > 0 ? 1000.0 / f.median : 0.0;
     if (json) {
-        std::printf("{\"frames\": %lld, \"steps_per_frame\": %lld, ", static_cast<long long>(count),
-                    static_cast<long long>(stepsPerFrame));
+        std::printf("{\"frames\": %lld, \"steps_per_frame\": %lld, \"width\": %d, \"height\": %d, \"isa\": \"%s\", \"threads\": %d, ",
+                    static_cast<long long>(count), static_cast<long long>(stepsPerFrame), colour.width, colour.height,
+                    spanPathName(currentSpanPath()), teamSize(*demo.team));
         for (auto [name, s] : {std::pair{"render", r}, {"convert", v}, {"clear", c}, {"frame", f}})
             std::printf("\"%s_ms_median\": %.4f, \"%s_ms_min\": %.4f, \"%s_ms_max\": %.4f, ", name, s.median, name,
                         s.min, name, s.max);
         std::printf("\"fps\": %.1f}\n", fps);
         return 0;
     }
-    std::printf("%lld frames of %dx%d, %lld update steps between frames\n", static_cast<long long>(count),
-                colour.width, colour.height, static_cast<long long>(stepsPerFrame));
+    std::printf("%lld frames of %dx%d, %lld update steps between frames, %s pixel loop, %d threads\n",
+                static_cast<long long>(count), colour.width, colour.height, static_cast<long long>(stepsPerFrame),
+                spanPathName(currentSpanPath()), teamSize(*demo.team));
     std::printf("%-8s %10s %10s %10s\n", "ms", "median", "min", "max");
     for (auto [name, s] : {std::pair{"render", r}, {"convert", v}, {"clear", c}, {"frame", f}})
         std::printf("%-8s %10.3f %10.3f %10.3f\n", name, s.median, s.min, s.max);
     std::printf("fps (median frame): %.1f\n", fps);
     return 0;
+}
+
+// WxH, each side from 1 to 16384.
+void parseSize(const char* text, Options& options)
+{
+    const char* x = std::strchr(text, 'x');
+    if (!x)
+        badArguments("SIZE must be WIDTHxHEIGHT");
+    std::string width(text, x);
+    options.width = static_cast<std::int32_t>(parseCount(width.c_str(), kMaxSide, "WIDTH must be 1 to 16384"));
+    options.height = static_cast<std::int32_t>(parseCount(x + 1, kMaxSide, "HEIGHT must be 1 to 16384"));
+    if (options.width < 1 || options.height < 1)
+        badArguments("WIDTH and HEIGHT must be at least 1");
+}
+
+SpanPath parsePath(std::string_view name)
+{
+    for (SpanPath path : {SpanPath::scalar, SpanPath::sse2, SpanPath::avx2})
+        if (name == spanPathName(path)) {
+            if (!spanPathAvailable(path))
+                badArguments("this build or CPU has no such pixel loop");
+            return path;
+        }
+    badArguments("ISA must be scalar, sse2 or avx2");
 }
 
 } // namespace
@@ -268,28 +323,47 @@ int main(int argc, char** argv)
         std::fputs(kUsage, stdout);
         return 0;
     }
-    if (args.size() == 3 && args[0] == "--shot")
-        return shot(parseCount(argv[2], kMaxCount, "STEP must be a whole number"), argv[3]);
-    if (args.size() == 2 && args[0] == "--stats")
-        return stats(parseCount(argv[2], kMaxCount, "STEP must be a whole number"));
-    if (args.size() >= 2 && args[0] == "--frames") {
-        std::int64_t count = parseCount(argv[2], kMaxCount, "N must be a whole number");
-        if (count < 1)
-            badArguments("N must be at least 1");
-        std::int64_t stepsPerFrame = 1;
-        bool json = false, stepsGiven = false;
-        for (std::size_t i = 2; i < args.size(); ++i) {
-            if (args[i] == "--json" && !json) {
-                json = true;
-            } else if (args[i] == "--steps-per-frame" && !stepsGiven && i + 1 < args.size()) {
-                stepsPerFrame = parseCount(argv[i + 2], kMaxCount, "K must be a whole number");
-                stepsGiven = true;
-                ++i;
-            } else {
-                badArguments("unexpected argument after --frames N");
-            }
+    if (args.empty())
+        badArguments("no command");
+
+    // The command and its own arguments, then the options.
+    const std::string_view command = args[0];
+    std::size_t first = command == "--shot" ? 3 : command == "--stats" || command == "--frames" ? 2 : 0;
+    if (first == 0 || args.size() < first)
+        badArguments("unknown command or wrong number of arguments");
+    Options options;
+    std::int64_t stepsPerFrame = 1;
+    bool json = false, stepsGiven = false, sizeGiven = false, pathGiven = false, threadsGiven = false;
+    for (std::size_t i = first; i < args.size(); ++i) {
+        const bool hasValue = i + 1 < args.size();
+        if (command == "--frames" && args[i] == "--json" && !json) {
+            json = true;
+        } else if (command == "--frames" && args[i] == "--steps-per-frame" && !stepsGiven && hasValue) {
+            stepsPerFrame = parseCount(argv[++i + 1], kMaxCount, "K must be a whole number");
+            stepsGiven = true;
+        } else if (args[i] == "--size" && !sizeGiven && hasValue) {
+            parseSize(argv[++i + 1], options);
+            sizeGiven = true;
+        } else if (args[i] == "--threads" && !threadsGiven && hasValue) {
+            options.threads = static_cast<int>(parseCount(argv[++i + 1], kMaxThreads, "THREADS must be 1 to 256"));
+            if (options.threads < 1)
+                badArguments("THREADS must be 1 to 256");
+            threadsGiven = true;
+        } else if (args[i] == "--isa" && !pathGiven && hasValue) {
+            options.path = parsePath(args[++i]);
+            pathGiven = true;
+        } else {
+            badArguments("unexpected argument");
         }
-        return frames(count, stepsPerFrame, json);
     }
-    badArguments(args.empty() ? "no command" : "unknown command or wrong number of arguments");
+    useSpanPath(options.path);
+
+    if (command == "--shot")
+        return shot(parseCount(argv[2], kMaxCount, "STEP must be a whole number"), argv[3], options);
+    if (command == "--stats")
+        return stats(parseCount(argv[2], kMaxCount, "STEP must be a whole number"), options);
+    std::int64_t count = parseCount(argv[2], kMaxCount, "N must be a whole number");
+    if (count < 1)
+        badArguments("N must be at least 1");
+    return frames(count, stepsPerFrame, json, options);
 }

@@ -1,0 +1,97 @@
+// The pixel loops: every vector loop draws exactly the scalar loop's pixels.
+#include "render/span.h"
+
+#include "tests/render_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace {
+
+// One span drawn into its own copies of a row pair.
+struct Drawn {
+    std::vector<std::uint32_t> colour, depth;
+    std::int64_t count;
+};
+
+Drawn drawWith(SpanPath path, const Span& span, const SpanLevel& level, const std::vector<std::uint32_t>& colour,
+               const std::vector<std::uint32_t>& depth)
+{
+    UsingSpanPath using_(path);
+    // Rows of exactly the row's width: under the sanitizers a lane past its
+    // end stops the test.
+    Drawn d{colour, depth, 0};
+    d.count = currentSpanLoop()(span, level, d.colour.data(), d.depth.data());
+    return d;
+}
+
+// Spans of every kind on rows whose depth holds anything a float can: the
+// same cells, the same depths and the same count from every path, and
+// nothing outside the span touched. Short rows put most columns in the
+// vector loops' last, partial steps.
+TEST(SpanPaths, VectorLoopsMatchTheScalarLoopOnHostileSpans)
+{
+    const std::vector<SpanPath> paths = availableSpanPaths();
+    if (paths.size() < 2)
+        GTEST_SKIP() << "no vector loop in this build or on this CPU";
+    TexelChain textures[] = {{1, 1}, {2, 8}, {64, 16}, {256, 1}};
+
+    HostileReals r;
+    std::int64_t drawn = 0, columns = 0;
+    for (int i = 0; i < 60000; ++i) {
+        const auto width = static_cast<std::int32_t>(1 + r.below(i % 4 == 0 ? 700 : 40));
+        Span span;
+        span.xs = static_cast<std::int32_t>(r.below(width));
+        span.xe = span.xs - 1 + static_cast<std::int32_t>(r.below(width - span.xs + 1));
+        span.xl = r.below(4) ? span.xs - r.uniform(-0.5f, 0.5f) : r.next(-2.0f * width, 2.0f * width);
+        span.gInvZ = r.next(-0.01f, 0.01f);
+        span.invZ = r.next(0.0f, 2.0f);
+        span.gU = r.next(-50, 50);
+        span.gV = r.next(-50, 50);
+        span.gS = r.next(-30, 30);
+        span.u = r.next(-1000, 1000);
+        span.v = r.next(-1000, 1000);
+        span.s = r.next(-300, 300);
+        const Texture& t = textures[r.below(4)].top();
+        const SpanLevel level{t.texels, static_cast<std::uint32_t>(t.width - 1),
+                              static_cast<std::uint32_t>(t.height - 1), t.widthLog2};
+
+        std::vector<std::uint32_t> colour(width), depth(width);
+        for (std::int32_t x = 0; x < width; ++x) {
+            colour[x] = static_cast<std::uint32_t>(r.bits());
+            depth[x] = r.below(3) ? 0u : std::bit_cast<std::uint32_t>(r.next(0.0f, 2.0f));
+        }
+
+        const Drawn reference = drawWith(SpanPath::scalar, span, level, colour, depth);
+        for (std::int32_t x = 0; x < width; ++x) {
+            const bool outside = x < span.xs || x > span.xe;
+            ASSERT_TRUE(!outside || (reference.colour[x] == colour[x] && reference.depth[x] == depth[x])) << i;
+        }
+        for (SpanPath path : paths) {
+            const Drawn d = drawWith(path, span, level, colour, depth);
+            SCOPED_TRACE(std::string(spanPathName(path)) + ", span " + std::to_string(i));
+            ASSERT_EQ(d.count, reference.count);
+            ASSERT_EQ(d.depth, reference.depth);
+            ASSERT_EQ(d.colour, reference.colour);
+        }
+        drawn += reference.count;
+        columns += span.xe - span.xs + 1;
+    }
+    EXPECT_GT(drawn, columns / 4); // most spans reach the texels and the light, not only the depth test
+}
+
+TEST(SpanPaths, ScalarIsAlwaysThereAndUnavailablePathsAreRefused)
+{
+    EXPECT_TRUE(spanPathAvailable(SpanPath::scalar));
+    for (SpanPath path : {SpanPath::scalar, SpanPath::sse2, SpanPath::avx2}) {
+        UsingSpanPath fastest(fastestSpanPath());
+        EXPECT_EQ(useSpanPath(path), spanPathAvailable(path));
+        EXPECT_EQ(currentSpanPath(), spanPathAvailable(path) ? path : fastestSpanPath());
+    }
+}
+
+} // namespace
