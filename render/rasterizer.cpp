@@ -187,6 +187,22 @@ Order orderCorners(const std::array<ScreenCorner, 3>& c)
     return {t, 3 - t - b, b};
 }
 
+struct RowRange {
+    std::int32_t y0, y1;
+};
+
+// The rows from round(first) to round(last), cut to the buffer's rows.
+RowRange rowsWithin(double first, double last, std::int32_t height)
+{
+    std::int32_t y0 = roundWithin(first, -1.0, height);
+    std::int32_t y1 = roundWithin(last, -1.0, height);
+    if (y0 < 0)
+        y0 = 0;
+    if (y1 >= height)
+        y1 = height - 1;
+    return {y0, y1};
+}
+
 bool isPowerOfTwo(std::int32_t n)
 {
     return n > 0 && std::has_single_bit(static_cast<std::uint32_t>(n));
@@ -219,12 +235,7 @@ bool setUpTriangle(const std::array<ScreenCorner, 3>& corners, const Texture& le
         // Going down from the top corner, the edge with the smaller slope is
         // on the left.
         bool longLeft = !(shortEdge.x < longEdge.x);
-        std::int32_t y0 = roundWithin(top.y + kUpperRowOffset, -1.0, height);
-        std::int32_t y1 = roundWithin(mid.y - kUpperRowOffset, -1.0, height);
-        if (y0 < 0)
-            y0 = 0;
-        if (y1 >= height)
-            y1 = height - 1;
+        auto [y0, y1] = rowsWithin(top.y + kUpperRowOffset, mid.y - kUpperRowOffset, height);
         triangle.upper = longLeft ? setUpHalf(top, longEdge, shortEdge, y0, y1)
                                   : setUpHalf(top, shortEdge, longEdge, y0, y1);
     }
@@ -238,12 +249,7 @@ bool setUpTriangle(const std::array<ScreenCorner, 3>& corners, const Texture& le
         // Going up from the bottom corner, the edge with the larger slope is
         // on the left.
         bool longLeft = !(shortEdge.x > longEdge.x);
-        std::int32_t y0 = roundWithin(mid.y + kLowerRowOffset, -1.0, height);
-        std::int32_t y1 = roundWithin(bottom.y - kLowerRowOffset, -1.0, height);
-        if (y0 < 0)
-            y0 = 0;
-        if (y1 >= height)
-            y1 = height - 1;
+        auto [y0, y1] = rowsWithin(mid.y + kLowerRowOffset, bottom.y - kLowerRowOffset, height);
         triangle.lower = longLeft ? setUpHalf(bottom, longEdge, shortEdge, y0, y1)
                                   : setUpHalf(bottom, shortEdge, longEdge, y0, y1);
     }
