@@ -13,7 +13,6 @@
 #include "scene/scene.h"
 
 #include <memory>
-#include <thread>
 
 void runDemo(const DemoServices& services)
 {
@@ -58,8 +57,7 @@ void runDemo()
     // the whole run. The process may also end inside the display's message
     // pump (window closed) with the team still there: its workers are idle
     // between frames then, and end with the process.
-    const unsigned cores = std::thread::hardware_concurrency();
-    ThreadTeam team(cores > 0 ? static_cast<int>(cores) : 1);
+    ThreadTeam team(demoThreadCount());
 
     DemoServices services;
     services.clock = timerSeconds;
@@ -80,4 +78,9 @@ void runDemo()
     services.drawFrame = [&](PixelBuffer& colour) { renderScene(*scene, *camera, colour, team); };
     services.clearFrame = [&](PixelBuffer& colour) { clearFrame(colour, team); };
     runDemo(services);
+}
+
+std::int32_t presentBuffer(const PixelBuffer& colour)
+{
+    return presentFrame(colour.cells);
 }

@@ -1,17 +1,12 @@
 // The demonstration: start-up and the fixed-step frame loop.
 #pragma once
 
+#include "app/demo_settings.h"
 #include "render/pixel_buffer.h"
 
 #include <cstdint>
 #include <functional>
 #include <string>
-
-// Frame size, title and pacing of the demonstration.
-constexpr std::int32_t kFrameWidth = 640;
-constexpr std::int32_t kFrameHeight = 480;
-constexpr const char* kDisplayTitle = "Tessik";
-constexpr double kUpdateStep = 0.01667; // seconds between update steps, about 60 a second
 
 // What the frame loop drives. runDemo() passes the real services; tests pass
 // fakes to watch the loop's order of calls.
@@ -37,3 +32,6 @@ struct DemoServices {
 // calling thread.
 void runDemo();
 void runDemo(const DemoServices& services);
+
+// Hands a colour buffer of the display's size to presentFrame.
+std::int32_t presentBuffer(const PixelBuffer& colour);

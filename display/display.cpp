@@ -2,7 +2,6 @@
 // buffer, and the window's focus, close and key events.
 #include "display/display_internal.h"
 
-#include "render/pixel_buffer.h"
 #include "runtime/keys.h"
 #include "runtime/program.h"
 
@@ -266,9 +265,4 @@ const char* displayRendererName()
     if (!display.renderer || SDL_GetRendererInfo(display.renderer.get(), &info) != 0)
         return "";
     return info.name;
-}
-
-std::int32_t presentBuffer(const PixelBuffer& colour)
-{
-    return presentFrame(colour.cells);
 }

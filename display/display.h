@@ -3,8 +3,6 @@
 
 #include <cstdint>
 
-struct PixelBuffer;
-
 // Opens the full-screen display for frames of width x height. Returns 1 on
 // success, 0 when no display can be opened.
 std::int32_t openDisplay(const char* title, std::int32_t width, std::int32_t height);
@@ -16,6 +14,3 @@ std::int32_t presentFrame(const std::uint32_t* cells);
 
 // Releases whatever openDisplay created; safe after a partial open.
 void closeDisplay();
-
-// Hands a colour buffer of the display's size to presentFrame.
-std::int32_t presentBuffer(const PixelBuffer& colour);

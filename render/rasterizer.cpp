@@ -2,7 +2,7 @@
 #include "render/rasterizer.h"
 
 #include "render/pixel_buffer.h"
-#include "render/span.h"
+#include "render/span_paths.h"
 #include "runtime/floating_point.h"
 #include "texture/texture.h"
 

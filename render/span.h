@@ -1,4 +1,4 @@
-// The pixel loop of one row: what the row level hands it, and its paths.
+// The pixel loop of one row: what the row level hands it, and the scalar reference loop.
 #pragma once
 
 #include <cmath>
@@ -28,10 +28,6 @@ struct SpanLevel {
     std::int32_t widthLog2;
 };
 
-// The light factor of a pixel (256 = full light) never drops below this, so
-// surfaces turned away from the light stay faintly visible.
-constexpr std::int32_t kLightFloor = 20;
-
 constexpr double kInt32Low = std::numeric_limits<std::int32_t>::min();
 constexpr double kInt32High = std::numeric_limits<std::int32_t>::max();
 
@@ -50,6 +46,7 @@ inline std::int32_t roundWithin(double r, double lo, double hi)
 // row of the depth buffer: a column whose 1/z is at least its depth cell's
 // (NaN never is) takes that 1/z and the light-scaled texel. Touches only
 // the cells xs..xe of the rows. Returns the number of pixels drawn.
+// Texels are scaled as shadeTexel in render/light.h scales them.
 using SpanLoop = std::int64_t (*)(const Span& span, const SpanLevel& level, std::uint32_t* colourRow,
                                   std::uint32_t* depthRow);
 
@@ -58,29 +55,4 @@ using SpanLoop = std::int64_t (*)(const Span& span, const SpanLevel& level, std:
 std::int64_t drawSpanScalar(const Span& span, const SpanLevel& level, std::uint32_t* colourRow,
                             std::uint32_t* depthRow);
 
-#if TESSIK_X86_SIMD
-// Two pixels a step in SSE2 lanes (every x86-64 CPU has them).
-std::int64_t drawSpanSse2(const Span& span, const SpanLevel& level, std::uint32_t* colourRow,
-                          std::uint32_t* depthRow);
-// Four pixels a step in AVX2 lanes: only on CPUs that have AVX2.
-std::int64_t drawSpanAvx2(const Span& span, const SpanLevel& level, std::uint32_t* colourRow,
-                          std::uint32_t* depthRow);
-#endif
-
-// Which loop the rasterizer runs. By default the fastest one this build
-// and CPU offer; tests and the frame tool may choose another to compare.
-enum class SpanPath { scalar, sse2, avx2 };
-
-// Whether the path is compiled into this build and the CPU can run it.
-bool spanPathAvailable(SpanPath path);
-// The fastest available path: AVX2, else SSE2, else scalar.
-SpanPath fastestSpanPath();
-// Makes the rasterizer use `path` from now on, in every thread; returns
-// false and changes nothing when the path is not available. Call it between
-// frames, not while one is drawn.
-bool useSpanPath(SpanPath path);
-// The path in use, and its loop.
-SpanPath currentSpanPath();
-SpanLoop currentSpanLoop();
-// "scalar", "sse2" or "avx2".
-const char* spanPathName(SpanPath path);
+// The vector loops and the choice among them: render/span_paths.h.

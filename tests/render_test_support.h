@@ -3,7 +3,7 @@
 
 #include "render/pixel_buffer.h"
 #include "render/screen_corner.h"
-#include "render/span.h"
+#include "render/span_paths.h"
 #include "texture/texture.h"
 
 #include <bit>
@@ -124,23 +124,23 @@ struct HostileReals {
 };
 
 // The pixel loops this build and CPU can run, the scalar reference first.
-inline std::vector<SpanPath> availableSpanPaths()
+inline std::vector<const SpanPath*> availableSpanPaths()
 {
-    std::vector<SpanPath> paths;
-    for (SpanPath p : {SpanPath::scalar, SpanPath::sse2, SpanPath::avx2})
-        if (spanPathAvailable(p))
-            paths.push_back(p);
+    std::vector<const SpanPath*> paths;
+    for (const SpanPath& p : spanPaths())
+        if (p.available())
+            paths.push_back(&p);
     return paths;
 }
 
 // Makes the rasterizer use one pixel loop while in scope.
 class UsingSpanPath {
 public:
-    explicit UsingSpanPath(SpanPath path) : before_(currentSpanPath()) { useSpanPath(path); }
+    explicit UsingSpanPath(const SpanPath& path) : before_(currentSpanPath()) { useSpanPath(path); }
     ~UsingSpanPath() { useSpanPath(before_); }
     UsingSpanPath(const UsingSpanPath&) = delete;
     UsingSpanPath& operator=(const UsingSpanPath&) = delete;
 
 private:
-    SpanPath before_;
+    const SpanPath& before_;
 };

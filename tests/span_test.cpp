@@ -18,7 +18,7 @@ struct Drawn {
     std::int64_t count;
 };
 
-Drawn drawWith(SpanPath path, const Span& span, const SpanLevel& level, const std::vector<std::uint32_t>& colour,
+Drawn drawWith(const SpanPath& path, const Span& span, const SpanLevel& level, const std::vector<std::uint32_t>& colour,
                const std::vector<std::uint32_t>& depth)
 {
     UsingSpanPath using_(path);
@@ -35,7 +35,7 @@ Drawn drawWith(SpanPath path, const Span& span, const SpanLevel& level, const st
 // vector loops' last, partial steps.
 TEST(SpanPaths, VectorLoopsMatchTheScalarLoopOnHostileSpans)
 {
-    const std::vector<SpanPath> paths = availableSpanPaths();
+    const std::vector<const SpanPath*> paths = availableSpanPaths();
     if (paths.size() < 2)
         GTEST_SKIP() << "no vector loop in this build or on this CPU";
     TexelChain textures[] = {{1, 1}, {2, 8}, {64, 16}, {256, 1}};
@@ -66,14 +66,14 @@ TEST(SpanPaths, VectorLoopsMatchTheScalarLoopOnHostileSpans)
             depth[x] = r.below(3) ? 0u : std::bit_cast<std::uint32_t>(r.next(0.0f, 2.0f));
         }
 
-        const Drawn reference = drawWith(SpanPath::scalar, span, level, colour, depth);
+        const Drawn reference = drawWith(scalarSpanPath(), span, level, colour, depth);
         for (std::int32_t x = 0; x < width; ++x) {
             const bool outside = x < span.xs || x > span.xe;
             ASSERT_TRUE(!outside || (reference.colour[x] == colour[x] && reference.depth[x] == depth[x])) << i;
         }
-        for (SpanPath path : paths) {
-            const Drawn d = drawWith(path, span, level, colour, depth);
-            SCOPED_TRACE(std::string(spanPathName(path)) + ", span " + std::to_string(i));
+        for (const SpanPath* path : paths) {
+            const Drawn d = drawWith(*path, span, level, colour, depth);
+            SCOPED_TRACE(std::string(path->name) + ", span " + std::to_string(i));
             ASSERT_EQ(d.count, reference.count);
             ASSERT_EQ(d.depth, reference.depth);
             ASSERT_EQ(d.colour, reference.colour);
@@ -86,12 +86,15 @@ TEST(SpanPaths, VectorLoopsMatchTheScalarLoopOnHostileSpans)
 
 TEST(SpanPaths, ScalarIsAlwaysThereAndUnavailablePathsAreRefused)
 {
-    EXPECT_TRUE(spanPathAvailable(SpanPath::scalar));
-    for (SpanPath path : {SpanPath::scalar, SpanPath::sse2, SpanPath::avx2}) {
+    EXPECT_TRUE(scalarSpanPath().available());
+    EXPECT_EQ(&scalarSpanPath(), &spanPaths().front());
+    for (const SpanPath& path : spanPaths()) {
         UsingSpanPath fastest(fastestSpanPath());
-        EXPECT_EQ(useSpanPath(path), spanPathAvailable(path));
-        EXPECT_EQ(currentSpanPath(), spanPathAvailable(path) ? path : fastestSpanPath());
+        EXPECT_EQ(useSpanPath(path), path.available());
+        EXPECT_EQ(&currentSpanPath(), path.available() ? &path : &fastestSpanPath());
+        EXPECT_EQ(findSpanPath(path.name), &path);
     }
+    EXPECT_EQ(findSpanPath("no such path"), nullptr);
 }
 
 } // namespace

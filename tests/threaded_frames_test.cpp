@@ -58,17 +58,17 @@ void expectTheSameFrames(std::int32_t width, std::int32_t height, int every, int
         if (step % every == 0) {
             RenderStats expectedStats;
             {
-                UsingSpanPath scalar(SpanPath::scalar);
+                UsingSpanPath scalar(scalarSpanPath());
                 renderScene(*scene, *camera, *frame.colour, &expectedStats);
             }
             const std::vector<std::uint32_t> colour = frame.colourCells(), depth = frame.depthCells();
             clearFrame(*frame.colour);
 
-            for (SpanPath path : availableSpanPaths()) {
-                UsingSpanPath using_(path);
+            for (const SpanPath* path : availableSpanPaths()) {
+                UsingSpanPath using_(*path);
                 for (const auto& team : teams) {
                     SCOPED_TRACE(std::to_string(width) + "x" + std::to_string(height) + ", step " +
-                                 std::to_string(step) + ", " + spanPathName(path) + ", " +
+                                 std::to_string(step) + ", " + path->name + ", " +
                                  std::to_string(teamSize(*team)) + " threads");
                     RenderStats stats;
                     renderScene(*scene, *camera, *frame.colour, *team, &stats);

@@ -1,18 +1,18 @@
-// Speed of the row converters, block and per-pixel paths, beside memcpy of the same bytes.
+// Speed of the row converters, every layout on every path, beside memcpy of the same bytes.
 #include "display/converters.h"
-#include "display/converters_paths.h"
 
 #include <benchmark/benchmark.h>
 
 #include <cstring>
 #include <random>
+#include <string>
 #include <vector>
 
 namespace {
 
 constexpr std::int32_t kRowPixels = 640;
 
-// The copy that convertCopy32 is measured against.
+// The copy that the Copy32 layout is measured against.
 void copyWithMemcpy(const std::uint32_t* source, void* destination, std::int32_t count)
 {
     std::memcpy(destination, source, static_cast<std::size_t>(count) * sizeof *source);
@@ -40,21 +40,17 @@ void convertRows(benchmark::State& state, RowConverter convert)
 
 } // namespace
 
-#define CONVERTER_BENCHMARK(name)                                                   \
-    BENCHMARK_CAPTURE(convertRows, name, name)->Arg(1)->Arg(480);                   \
-    BENCHMARK_CAPTURE(convertRows, name##_per_pixel, plain::name)->Arg(1)->Arg(480)
-
-BENCHMARK_CAPTURE(convertRows, memcpy, copyWithMemcpy)->Arg(1)->Arg(480);
-CONVERTER_BENCHMARK(convertCopy32);
-#if TESSIK_X86_SIMD
-BENCHMARK_CAPTURE(convertRows, convertCopy32Sse2, convertCopy32Sse2)->Arg(1)->Arg(480);
-#endif
-CONVERTER_BENCHMARK(convertSwap32);
-CONVERTER_BENCHMARK(convertPack24);
-CONVERTER_BENCHMARK(convertPack24Swap);
-CONVERTER_BENCHMARK(convertRgb565);
-CONVERTER_BENCHMARK(convertBgr565);
-CONVERTER_BENCHMARK(convertRgb555);
-CONVERTER_BENCHMARK(convertBgr555);
-
-BENCHMARK_MAIN();
+// Every layout on every path this CPU runs, beside memcpy of the same bytes.
+int main(int argc, char** argv)
+{
+    benchmark::RegisterBenchmark("convertRows/memcpy", convertRows, copyWithMemcpy)->Arg(1)->Arg(480);
+    for (const PixelLayout& layout : pixelLayouts())
+        for (const ConverterPath& path : converterPaths())
+            if (RowConverter convert = converterOn(path, layout); convert && path.available()) {
+                const std::string name = std::string("convertRows/") + layout.name + "/" + path.name;
+                benchmark::RegisterBenchmark(name.c_str(), convertRows, convert)->Arg(1)->Arg(480);
+            }
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+}

@@ -11,6 +11,7 @@
 #include "render/pixel_buffer.h"
 #include "render/render_pass.h"
 #include "runtime/floating_point.h"
+#include "runtime/fnv_hash.h"
 #include "scene/demo_scene.h"
 #include "scene/scene.h"
 #include "texture/texture.h"
@@ -28,18 +29,8 @@ namespace {
 constexpr long kDefaultSteps = 300;
 constexpr long kStepsBetweenFrames = 25;
 
-// 64-bit FNV-1a over the bytes of the values added.
-struct Hash {
-    std::uint64_t value = 0xcbf29ce484222325;
-
-    void addBytes(const void* data, std::size_t size)
-    {
-        const auto* bytes = static_cast<const unsigned char*>(data);
-        for (std::size_t i = 0; i < size; ++i) {
-            value ^= bytes[i];
-            value *= 0x100000001b3;
-        }
-    }
+// FNV-1a over the bytes of the values added.
+struct Hash : FnvHash {
     template <class T>
     void add(const T& v) { addBytes(&v, sizeof v); }
 };

@@ -1,6 +1,6 @@
 // Benchmarks of the pixel loop: each path on spans of several lengths, with
 // every pixel drawn or every pixel hidden behind the depth already there.
-#include "render/span.h"
+#include "render/span_paths.h"
 
 #include <benchmark/benchmark.h>
 
@@ -8,6 +8,7 @@
 #include <bit>
 #include <cstdint>
 #include <random>
+#include <string>
 #include <vector>
 
 namespace {
@@ -35,13 +36,8 @@ struct Bench {
     }
 };
 
-void runSpans(benchmark::State& state, SpanPath path, bool hidden)
+void runSpans(benchmark::State& state, SpanLoop loop, bool hidden)
 {
-    if (!spanPathAvailable(path)) {
-        state.SkipWithError("path not available");
-        return;
-    }
-    const SpanLoop loop = (useSpanPath(path), currentSpanLoop());
     Bench b(static_cast<std::int32_t>(state.range(0)));
     if (hidden)
         std::fill(b.depth.begin(), b.depth.end(), std::bit_cast<std::uint32_t>(1.0f));
@@ -53,17 +49,22 @@ void runSpans(benchmark::State& state, SpanPath path, bool hidden)
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 
-void BM_SpanDrawn(benchmark::State& state, SpanPath path) { runSpans(state, path, false); }
-void BM_SpanHidden(benchmark::State& state, SpanPath path) { runSpans(state, path, true); }
-
-#define SPAN_BENCHMARKS(fn)                                                                                   \
-    BENCHMARK_CAPTURE(fn, scalar, SpanPath::scalar)->Arg(1)->Arg(4)->Arg(15)->Arg(64)->Arg(600);             \
-    BENCHMARK_CAPTURE(fn, sse2, SpanPath::sse2)->Arg(1)->Arg(4)->Arg(15)->Arg(64)->Arg(600);                 \
-    BENCHMARK_CAPTURE(fn, avx2, SpanPath::avx2)->Arg(1)->Arg(4)->Arg(15)->Arg(64)->Arg(600)
-
-SPAN_BENCHMARKS(BM_SpanDrawn);
-SPAN_BENCHMARKS(BM_SpanHidden);
-
 } // namespace
 
-BENCHMARK_MAIN();
+// Every pixel loop of the table that this CPU runs, drawn and hidden, at
+// several span lengths.
+int main(int argc, char** argv)
+{
+    for (const SpanPath& path : spanPaths()) {
+        if (!path.available())
+            continue;
+        for (bool hidden : {false, true}) {
+            const std::string name = std::string(hidden ? "BM_SpanHidden/" : "BM_SpanDrawn/") + path.name;
+            benchmark::RegisterBenchmark(name.c_str(), runSpans, path.loop, hidden)
+                ->Arg(1)->Arg(4)->Arg(15)->Arg(64)->Arg(600);
+        }
+    }
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+}

@@ -8,16 +8,17 @@
 //
 // Each command also takes --size WxH (buffers of another size than the
 // demo's 640x480; the focal length follows the width), --isa NAME (the
-// pixel loop: scalar, sse2 or avx2; by default the fastest the CPU has) and
+// pixel loop: scalar or an instruction set's, as --help lists them; by
+// default the fastest the CPU has) and
 // --threads N (threads that draw and clear each frame; by default one per
 // core, as in the demo; 1 draws on the main thread alone).
 #include "app/animation.h"
-#include "app/demo.h"
+#include "app/demo_settings.h"
 #include "display/converters.h"
 #include "render/pixel_buffer.h"
 #include "render/render_pass.h"
 #include "render/render_stats.h"
-#include "render/span.h"
+#include "render/span_paths.h"
 #include "runtime/floating_point.h"
 #include "runtime/program.h"
 #include "runtime/random.h"
@@ -49,13 +50,24 @@ namespace {
 constexpr const char* kUsage = "usage: tessik-bench --shot STEP FILE.png|FILE.ppm [OPTIONS]\n"
                                "       tessik-bench --stats STEP [OPTIONS]\n"
                                "       tessik-bench --frames N [--steps-per-frame K] [--json] [OPTIONS]\n"
-                               "options: --size WxH (1 to 16384 each)  --isa scalar|sse2|avx2  --threads N (1 to 256)\n";
+                               "options: --size WxH (1 to 16384 each)  --isa NAME  --threads N (1 to 256)\n";
 
 constexpr int kUsageStatus = 2;
 
+// The usage, with the pixel loops this build has.
+void printUsage(std::FILE* to)
+{
+    std::fputs(kUsage, to);
+    std::fputs("pixel loops (--isa):", to);
+    for (const SpanPath& path : spanPaths())
+        std::fprintf(to, " %s%s", path.name, path.available() ? "" : " (not on this CPU)");
+    std::fputs("\n", to);
+}
+
 [[noreturn]] void badArguments(const char* why)
 {
-    std::fprintf(stderr, "tessik-bench: %s\n%s", why, kUsage);
+    std::fprintf(stderr, "tessik-bench: %s\n", why);
+    printUsage(stderr);
     std::exit(kUsageStatus);
 }
 
@@ -81,18 +93,11 @@ std::int64_t parseCount(const char* text, std::int64_t max, const char* what)
     return value;
 }
 
-// As many threads as the demo draws with: one per core.
-int defaultThreads()
-{
-    unsigned cores = std::thread::hardware_concurrency();
-    return cores > 0 ? static_cast<int>(cores) : 1;
-}
-
 // Options that every command takes.
 struct Options {
     std::int32_t width = kFrameWidth, height = kFrameHeight;
-    SpanPath path = fastestSpanPath();
-    int threads = defaultThreads();
+    const SpanPath* path = &fastestSpanPath();
+    int threads = demoThreadCount(); // as many as the demo draws with
 };
 
 constexpr std::int64_t kMaxSide = 16384;
@@ -232,6 +237,7 @@ int frames(std::int64_t count, std::int64_t stepsPerFrame, bool json, const Opti
     Demo demo = startDemo(options);
     const PixelBuffer& colour = *demo.colour;
     std::vector<std::uint32_t> display(static_cast<std::size_t>(colour.width) * colour.height);
+    const RowConverter convertRow = chooseRowConverter(32, 0xFF0000, 0xFF00, 0xFF); // as the demo's display
     std::vector<double> render, convert, clear, frame;
     for (auto* series : {&render, &convert, &clear, &frame})
         series->reserve(static_cast<std::size_t>(count));
@@ -248,7 +254,7 @@ int frames(std::int64_t count, std::int64_t stepsPerFrame, bool json, const Opti
         start = std::chrono::steady_clock::now();
         for (std::int32_t y = 0; y < colour.height; ++y) {
             std::size_t row = static_cast<std::size_t>(y) * colour.width;
-            convertCopy32(colour.cells + row, display.data() + row, colour.width);
+            convertRow(colour.cells + row, display.data() + row, colour.width);
         }
         convert.push_back(millisecondsSince(start));
 
@@ -269,7 +275,7 @@ int frames(std::int64_t count, std::int64_t stepsPerFrame, bool json, const Opti
     if (json) {
         std::printf("{\"frames\": %lld, \"steps_per_frame\": %lld, \"width\": %d, \"height\": %d, \"isa\": \"%s\", \"threads\": %d, ",
                     static_cast<long long>(count), static_cast<long long>(stepsPerFrame), colour.width, colour.height,
-                    spanPathName(currentSpanPath()), teamSize(*demo.team));
+                    currentSpanPath().name, teamSize(*demo.team));
         for (auto [name, s] : {std::pair{"render", r}, {"convert", v}, {"clear", c}, {"frame", f}})
             std::printf("\"%s_ms_median\": %.4f, \"%s_ms_min\": %.4f, \"%s_ms_max\": %.4f, ", name, s.median, name,
                         s.min, name, s.max);
@@ -278,7 +284,7 @@ int frames(std::int64_t count, std::int64_t stepsPerFrame, bool json, const Opti
     }
     std::printf("%lld frames of %dx%d, %lld update steps between frames, %s pixel loop, %d threads\n",
                 static_cast<long long>(count), colour.width, colour.height, static_cast<long long>(stepsPerFrame),
-                spanPathName(currentSpanPath()), teamSize(*demo.team));
+                currentSpanPath().name, teamSize(*demo.team));
     std::printf("%-8s %10s %10s %10s\n", "ms", "median", "min", "max");
     for (auto [name, s] : {std::pair{"render", r}, {"convert", v}, {"clear", c}, {"frame", f}})
         std::printf("%-8s %10.3f %10.3f %10.3f\n", name, s.median, s.min, s.max);
@@ -299,15 +305,14 @@ void parseSize(const char* text, Options& options)
         badArguments("WIDTH and HEIGHT must be at least 1");
 }
 
-SpanPath parsePath(std::string_view name)
+const SpanPath* parsePath(std::string_view name)
 {
-    for (SpanPath path : {SpanPath::scalar, SpanPath::sse2, SpanPath::avx2})
-        if (name == spanPathName(path)) {
-            if (!spanPathAvailable(path))
-                badArguments("this build or CPU has no such pixel loop");
-            return path;
-        }
-    badArguments("ISA must be scalar, sse2 or avx2");
+    const SpanPath* path = findSpanPath(name);
+    if (!path)
+        badArguments("ISA must name one of the pixel loops below");
+    if (!path->available())
+        badArguments("this CPU cannot run that pixel loop");
+    return path;
 }
 
 } // namespace
@@ -320,7 +325,7 @@ int main(int argc, char** argv)
     constexpr std::int64_t kMaxCount = std::numeric_limits<std::int32_t>::max();
     std::vector<std::string_view> args(argv + 1, argv + argc);
     if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
-        std::fputs(kUsage, stdout);
+        printUsage(stdout);
         return 0;
     }
     if (args.empty())
@@ -356,7 +361,7 @@ int main(int argc, char** argv)
             badArguments("unexpected argument");
         }
     }
-    useSpanPath(options.path);
+    useSpanPath(*options.path);
 
     if (command == "--shot")
         return shot(parseCount(argv[2], kMaxCount, "STEP must be a whole number"), argv[3], options);

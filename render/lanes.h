@@ -1,0 +1,60 @@
+// The lane layer under the vector pixel loop: what every instruction set's
+// lanes provide, and the record they share.
+//
+// The pixel loop (render/span_lanes.h) is written once against a struct of
+// lane primitives; each instruction set has one header holding that struct
+// and nothing else (render/lanes_sse2.h, render/lanes_avx2.h). A struct L
+// provides:
+//
+//   kPixels                 pixels drawn per step, one per 32-bit lane
+//   Ints, Words             kPixels signed and unsigned 32-bit lanes with the
+//                           usual operators (a vector extension of GCC and
+//                           Clang): comparisons give 0 or -1 per lane, and
+//                           `mask ? a : b` picks per lane
+//   Doubles                 the kPixels doubles of a step: DoublePair<half>
+//   kLaneBits               Ints holding 1 << i in lane i
+//   broadcast(d)            Doubles with d in every lane
+//   offsets()               Doubles 0, 1, ..., kPixels - 1
+//   load(cells, count)      Words from cells 0 .. count - 1 (1 <= count <=
+//                           kPixels); lanes past count read 0, and nothing
+//                           past count is touched
+//   store(cells, w, count)  lanes 0 .. count - 1 into cells 0 .. count - 1,
+//                           and nothing else
+//   widen(w)                Doubles holding the floats whose bits w holds, exactly
+//   narrow(d)               Words holding the bits of d rounded to floats
+//   round(d)                Ints: d held within the 32-bit range (NaN takes
+//                           the low end), rounded to nearest, ties to even;
+//                           the scalar loop's roundWithin(d, kInt32Low, kInt32High)
+//   atLeast(a, b)           bit i set where lane i has a >= b (false for NaN)
+//   countBits(bits)         the number of bits set in the low kPixels bits
+//   gather(texels, index)   Words texels[index[i]] in lane i
+//
+// Every primitive gives, lane by lane, exactly what the scalar loop's
+// operation gives for one pixel, so the loop draws the same pixels on every
+// instruction set. Everything is inline with internal linkage: a unit
+// compiled for one set must never end up calling another unit's copy of a
+// shared inline function, which the linker could otherwise keep for the
+// whole program.
+//
+// Adding an instruction set takes one header render/lanes_<set>.h with its
+// struct, one source render/span_<set>.cpp that instantiates the loop with
+// it, and one row in the table of render/span_paths.cpp; the build gives the
+// set's name and compiler options once (CMakeLists.txt), and the tests and
+// the benchmarks pick the new row up by themselves.
+#pragma once
+
+namespace {
+
+// The doubles of a step in two registers, the step's lower and upper half:
+// a register holds half as many doubles as 32-bit lanes.
+template <class Half>
+struct DoublePair {
+    Half lo, hi;
+
+    friend DoublePair operator+(DoublePair a, DoublePair b) { return {a.lo + b.lo, a.hi + b.hi}; }
+    friend DoublePair operator-(DoublePair a, DoublePair b) { return {a.lo - b.lo, a.hi - b.hi}; }
+    friend DoublePair operator*(DoublePair a, DoublePair b) { return {a.lo * b.lo, a.hi * b.hi}; }
+    friend DoublePair operator/(DoublePair a, DoublePair b) { return {a.lo / b.lo, a.hi / b.hi}; }
+};
+
+} // namespace

@@ -1,0 +1,92 @@
+// The table of pixel-loop paths and the choice among them.
+#include "render/span_paths.h"
+
+#include <atomic>
+
+// The vector loops, each in its own unit compiled for its instruction set
+// (span_<set>.cpp). The build defines TESSIK_LANES_<SET> for each set it
+// compiles; a set it does not compile appears nowhere. A new instruction
+// set adds its loop's declaration here and its row to the table below
+// (render/lanes.h tells the whole of it).
+#if TESSIK_LANES_SSE2
+std::int64_t drawSpanSse2(const Span&, const SpanLevel&, std::uint32_t*, std::uint32_t*);
+#endif
+#if TESSIK_LANES_AVX2
+std::int64_t drawSpanAvx2(const Span&, const SpanLevel&, std::uint32_t*, std::uint32_t*);
+#endif
+
+namespace {
+
+bool always() { return true; }
+
+// The paths, slowest first. The availability checks run in this unit,
+// compiled for the baseline CPU, never in the units they guard.
+constexpr SpanPath kSpanPaths[] = {
+    {"scalar", drawSpanScalar, always},
+#if TESSIK_LANES_SSE2
+    {"sse2", drawSpanSse2, always}, // part of x86-64
+#endif
+#if TESSIK_LANES_AVX2
+    {"avx2", drawSpanAvx2,
+     [] {
+         __builtin_cpu_init();
+         return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt");
+     }},
+#endif
+};
+
+std::atomic<const SpanPath*>& chosenPath()
+{
+    static std::atomic<const SpanPath*> path{&fastestSpanPath()};
+    return path;
+}
+
+} // namespace
+
+std::span<const SpanPath> spanPaths()
+{
+    return kSpanPaths;
+}
+
+const SpanPath& scalarSpanPath()
+{
+    return kSpanPaths[0];
+}
+
+const SpanPath& fastestSpanPath()
+{
+    static const SpanPath& fastest = [] () -> const SpanPath& {
+        const SpanPath* best = &kSpanPaths[0];
+        for (const SpanPath& path : kSpanPaths)
+            if (path.available())
+                best = &path;
+        return *best;
+    }();
+    return fastest;
+}
+
+const SpanPath* findSpanPath(std::string_view name)
+{
+    for (const SpanPath& path : kSpanPaths)
+        if (name == path.name)
+            return &path;
+    return nullptr;
+}
+
+bool useSpanPath(const SpanPath& path)
+{
+    if (!path.available())
+        return false;
+    chosenPath().store(&path, std::memory_order_relaxed);
+    return true;
+}
+
+const SpanPath& currentSpanPath()
+{
+    return *chosenPath().load(std::memory_order_relaxed);
+}
+
+SpanLoop currentSpanLoop()
+{
+    return currentSpanPath().loop;
+}
