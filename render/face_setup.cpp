@@ -2,7 +2,6 @@
 #include "render/face_setup.h"
 
 #include "render/pixel_buffer.h"
-#include "render/rasterizer.h"
 #include "render/render_stats.h"
 #include "runtime/floating_point.h"
 #include "scene/scene.h"
@@ -28,8 +27,8 @@ const Texture& chooseLevel(const Face& face, float a)
     return *level;
 }
 
-} // namespace
-
+// Projects the face: false when it is dropped, otherwise its corners in the
+// face's order and the mip level to sample.
 bool projectFace(const Face& face, const PixelBuffer& colour, std::array<ScreenCorner, 3>& c, const Texture*& level)
 {
     const std::array<const Vertex*, 3> v{face.corner1, face.corner2, face.corner3};
@@ -67,17 +66,15 @@ bool projectFace(const Face& face, const PixelBuffer& colour, std::array<ScreenC
     return true;
 }
 
-void setUpFace(const Face& face, PixelBuffer& colour, RenderStats* stats)
+} // namespace
+
+bool setUpFace(const Face& face, const PixelBuffer& colour, PreparedTriangle& triangle, RenderStats& stats)
 {
-    if (stats)
-        ++stats->facesSetUp;
+    ++stats.facesSetUp;
     std::array<ScreenCorner, 3> corners;
     const Texture* level;
     if (!projectFace(face, colour, corners, level))
-        return;
-    std::int64_t drawn = rasterizeTriangle(corners, *level, colour);
-    if (stats) {
-        ++stats->facesRasterized;
-        stats->pixelsDrawn += drawn;
-    }
+        return false;
+    ++stats.facesRasterized;
+    return setUpTriangle(corners, *level, colour, triangle);
 }

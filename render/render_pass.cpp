@@ -2,6 +2,7 @@
 #include "render/render_pass.h"
 
 #include "render/face_setup.h"
+#include "render/light.h"
 #include "render/pixel_buffer.h"
 #include "render/rasterizer.h"
 #include "render/render_stats.h"
@@ -17,9 +18,6 @@
 #include <vector>
 
 namespace {
-
-// A vertex whose normal points straight at the light gets this shade.
-constexpr double kLightScale = 256.0;
 
 // Objects must reach beyond this view depth to be drawn.
 constexpr double kNearLimit = 1.0;
@@ -62,7 +60,7 @@ bool isVisible(const SceneObject& object, const SceneObject& camera, double w, d
 
 // Light for a vertex at local position l with unit normal n, the light at
 // lambda in the same frame: the cosine of the angle between the normal and
-// the direction to the light, times 256. Negative when the vertex faces
+// the direction to the light, times full light. Negative when the vertex faces
 // away; a light exactly on the vertex lights it fully.
 float shadeVertex(const Vertex& vertex, const Vec3& lambda)
 {
@@ -71,9 +69,9 @@ float shadeVertex(const Vertex& vertex, const Vec3& lambda)
     double dz = static_cast<double>(lambda.z) - vertex.z;
     double length = std::sqrt(dx * dx + dy * dy + dz * dz);
     if (!(length > 0.0))
-        return static_cast<float>(kLightScale);
+        return static_cast<float>(kFullLight);
     double facing = vertex.normal.x * dx + vertex.normal.y * dy + vertex.normal.z * dz;
-    return roundToFloat(facing / length * kLightScale);
+    return roundToFloat(facing / length * kFullLight);
 }
 
 // Transforms and lights every vertex of a visible object.
@@ -103,6 +101,14 @@ void transformObject(const SceneObject& object, const SceneObject& camera, const
         v->view.z = roundToFloat(m[2][0] * x + m[2][1] * y + m[2][2] * z + t.z);
         v->shade = shadeVertex(*v, lambda);
     }
+}
+
+// The visible list has room for this many objects of a scene of `count`:
+// every object can be visible, with room to spare, so that the list never
+// grows while a frame is drawn.
+constexpr std::size_t visibleRoom(std::int32_t count)
+{
+    return 2 * static_cast<std::size_t>(count) + 1;
 }
 
 // Visible objects are set up in batches of this many: each thread takes the
@@ -151,14 +157,8 @@ void setUpBatches(Frame& f, int index)
             const SceneObject& object = *f.visible[i];
             transformObject(object, camera, light);
             for (const Face* face = object.faces; face; face = face->next) {
-                ++counts.facesSetUp;
-                std::array<ScreenCorner, 3> corners;
-                const Texture* level;
-                if (!projectFace(*face, colour, corners, level))
-                    continue;
-                ++counts.facesRasterized;
                 PreparedTriangle triangle;
-                if (setUpTriangle(corners, *level, colour, triangle))
+                if (setUpFace(*face, colour, triangle, counts))
                     triangles.push_back(triangle);
             }
         }
@@ -207,7 +207,7 @@ void renderFrame(Scene& scene, const SceneObject& camera, PixelBuffer& colour, T
     const double h = colour.height;
     f.visible.clear();
     if (scene.objectCount > 0)
-        f.visible.reserve(2 * static_cast<std::size_t>(scene.objectCount) + 1);
+        f.visible.reserve(visibleRoom(scene.objectCount));
     for (SceneObject* object = scene.objects; object; object = object->next)
         if (!object->hidden && isVisible(*object, camera, w, h))
             f.visible.push_back(object);

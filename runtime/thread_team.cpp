@@ -14,6 +14,10 @@ namespace {
 // caller leaves it idle for longer lets its workers sleep.
 constexpr auto kSpinTime = std::chrono::milliseconds(2);
 
+// Loads between two readings of the clock while spinning: few enough to
+// notice kSpinTime's end promptly, enough that the clock costs little.
+constexpr int kSpinBatch = 64;
+
 void pauseBriefly()
 {
 #if defined(__x86_64__) || defined(__i386__)
@@ -32,7 +36,7 @@ T waitForChange(const ThreadTeam& team, const std::atomic<T>& value, T old)
 {
     const auto giveUp = std::chrono::steady_clock::now() + kSpinTime;
     while (!team.crowded) {
-        for (int i = 0; i < 64; ++i) {
+        for (int i = 0; i < kSpinBatch; ++i) {
             T now = value.load(std::memory_order_acquire);
             if (now != old)
                 return now;

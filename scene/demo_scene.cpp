@@ -49,10 +49,13 @@ constexpr Group kGroups[3] = {
      {{5, 6, 7}, {7, 8, 5}, {1, 4, 3}, {3, 2, 1}}},
 };
 
+// The largest colour 0x00RRGGBB, white.
+constexpr double kLargestColour = 0xFFFFFF; // 16777215
+
 // A random colour 0x00RRGGBB from one draw.
 std::uint32_t randomColour()
 {
-    return static_cast<std::uint32_t>(std::lrint(randomFraction() * 16777215.0));
+    return static_cast<std::uint32_t>(std::lrint(randomFraction() * kLargestColour));
 }
 
 // Random colours with white lines along every eighth column and row. Every

@@ -1,6 +1,7 @@
 // The triangle rasterizer: rows and spans, depth, texels, wrapping and light.
 #include "render/rasterizer.h"
 
+#include "render/light.h"
 #include "tests/render_test_support.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -183,6 +185,55 @@ TEST(RasterizerLight, ChannelsAreScaledWithAFloorOf20)
                           level, *f.colour);
         EXPECT_EQ(f.at(1, 1), c.expected) << "shade " << c.shade;
     }
+}
+
+// Above full light a texel stays as it is: the factor is held at 256, so no
+// channel wraps (at 258, white would turn black), on every pixel loop and
+// for every pixel of the triangle, the last partial vector steps included.
+TEST(RasterizerLight, NoChannelWrapsAboveFullLight)
+{
+    const float shades[] = {256, 257, 258, 300, 511, 1e6f, 3e9f};
+    const std::uint32_t texels[] = {0x00FFFFFF, 0x00FF8040, 0x0001FF01};
+    for (const SpanPath* path : availableSpanPaths()) {
+        UsingSpanPath using_(*path);
+        for (float shade : shades) {
+            for (std::uint32_t texel : texels) {
+                Frame f(16, 16);
+                std::uint32_t cell = texel;
+                Texture level = levelOver(&cell, 1, 1, 0);
+                level.nextLevel = &level;
+                rasterizeTriangle({corner(0, 0, 2, 0, 0, shade), corner(15, 0, 2, 0, 0, shade),
+                                   corner(0, 15, 2, 0, 0, shade)},
+                                  level, *f.colour);
+                int wrong = 0, drawn = 0;
+                for (int y = 0; y < 16; ++y)
+                    for (int x = 0; x < 16; ++x)
+                        if (f.drawn(x, y)) {
+                            ++drawn;
+                            wrong += f.at(x, y) != texel;
+                        }
+                EXPECT_GT(drawn, 100);
+                EXPECT_EQ(wrong, 0) << path->name << ", shade " << shade << ", texel " << std::hex << texel;
+            }
+        }
+    }
+}
+
+// The contract itself, one pixel at a time: the floor, full light, and
+// factors far beyond it, as the 32-bit integers the loops round to.
+TEST(RasterizerLight, ShadeTexelHoldsTheFactorWithinFloorAndFullLight)
+{
+    struct Case {
+        std::int32_t s;
+        std::uint32_t expected; // of texel 0x00FFFFFF
+    };
+    const Case cases[] = {
+        {std::numeric_limits<std::int32_t>::min(), 0x00131313}, {kLightFloor, 0x00131313},
+        {kFullLight - 1, 0x00FEFEFE}, {kFullLight, 0x00FFFFFF}, {kFullLight + 2, 0x00FFFFFF},
+        {std::numeric_limits<std::int32_t>::max(), 0x00FFFFFF},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(shadeTexel(std::uint32_t{0x00FFFFFF}, c.s), c.expected) << c.s;
 }
 
 // A pixel is drawn when its 1/z is at least the one already there: of two
