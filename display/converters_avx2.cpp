@@ -25,4 +25,4 @@ constexpr LayoutConverter kAvx2Converters[] = {
 
 } // namespace
 
-extern const std::span<const LayoutConverter> kAvx2LayoutConverters = kAvx2Converters;
+extern constinit const std::span<const LayoutConverter> kAvx2LayoutConverters = kAvx2Converters;

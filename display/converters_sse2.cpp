@@ -135,4 +135,4 @@ constexpr LayoutConverter kSse2Converters[] = {
 
 } // namespace
 
-extern const std::span<const LayoutConverter> kSse2LayoutConverters = kSse2Converters;
+extern constinit const std::span<const LayoutConverter> kSse2LayoutConverters = kSse2Converters;
