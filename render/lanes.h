@@ -22,9 +22,9 @@
 //                           and nothing else
 //   widen(w)                Doubles holding the floats whose bits w holds, exactly
 //   narrow(d)               Words holding the bits of d rounded to floats
-//   round(d)                Ints: d held within the 32-bit range (NaN takes
-//                           the low end), rounded to nearest, ties to even;
-//                           the scalar loop's roundWithin(d, kInt32Low, kInt32High)
+//   round(d, lo, hi)        Ints: d held within [lo, hi] (whole numbers in
+//                           the 32-bit range; NaN takes lo), rounded to
+//                           nearest, ties to even: the scalar roundWithin
 //   atLeast(a, b)           bit i set where lane i has a >= b (false for NaN)
 //   countBits(bits)         the number of bits set in the low kPixels bits
 //   gather(texels, index)   Words texels[index[i]] in lane i

@@ -2,7 +2,6 @@
 #pragma once
 
 #include "render/lanes.h"
-#include "render/span.h"
 
 #include <immintrin.h>
 
@@ -49,9 +48,9 @@ struct Avx2Lanes {
     static Words narrow(Doubles d) { return (Words)_mm256_set_m128(_mm256_cvtpd_ps(d.hi), _mm256_cvtpd_ps(d.lo)); }
 
     // As in Sse2Lanes: NaN takes the low limit; the conversion rounds to nearest.
-    static Ints round(Doubles r)
+    static Ints round(Doubles r, double low, double high)
     {
-        const __m256d lo = _mm256_set1_pd(kInt32Low), hi = _mm256_set1_pd(kInt32High);
+        const __m256d lo = _mm256_set1_pd(low), hi = _mm256_set1_pd(high);
         return (Ints)_mm256_set_m128i(_mm256_cvtpd_epi32(_mm256_min_pd(_mm256_max_pd(r.hi, lo), hi)),
                                       _mm256_cvtpd_epi32(_mm256_min_pd(_mm256_max_pd(r.lo, lo), hi)));
     }

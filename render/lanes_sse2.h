@@ -2,7 +2,6 @@
 #pragma once
 
 #include "render/lanes.h"
-#include "render/span.h"
 
 #include <immintrin.h>
 
@@ -59,9 +58,9 @@ struct Sse2Lanes {
     // max and min return their second operand unless the first is strictly
     // beyond it, so NaN takes the low limit; the conversion follows the
     // rounding mode, which the program keeps at nearest.
-    static Ints round(Doubles r)
+    static Ints round(Doubles r, double low, double high)
     {
-        const __m128d lo = _mm_set1_pd(kInt32Low), hi = _mm_set1_pd(kInt32High);
+        const __m128d lo = _mm_set1_pd(low), hi = _mm_set1_pd(high);
         return (Ints)_mm_unpacklo_epi64(_mm_cvtpd_epi32(_mm_min_pd(_mm_max_pd(r.lo, lo), hi)),
                                         _mm_cvtpd_epi32(_mm_min_pd(_mm_max_pd(r.hi, lo), hi)));
     }

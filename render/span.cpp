@@ -35,8 +35,8 @@ std::int64_t drawSpanScalar(const Span& span, const SpanLevel& level, std::uint3
         std::int32_t tu = roundWithin(q * (e * gU + u), kInt32Low, kInt32High);
         std::uint32_t texel =
             texels[((static_cast<std::uint32_t>(tv) & vMask) << shift) | (static_cast<std::uint32_t>(tu) & uMask)];
-        std::int32_t s = roundWithin(q * (e * gS + s0), kInt32Low, kInt32High);
-        colourRow[x] = shadeTexel(texel, s);
+        std::int32_t s = roundWithin(q * (e * gS + s0), kLightFloor, kFullLight);
+        colourRow[x] = shadeTexel(texel, static_cast<std::uint32_t>(s));
         ++drawn;
     }
     return drawn;

@@ -61,11 +61,11 @@ template <class L>
     // Undrawn lanes compute too (NaN, infinities, nothing traps); their
     // results are dropped.
     const Doubles q = k.one / iz;
-    const Ints tv = L::round(q * (e * k.gV + k.v));
-    const Ints tu = L::round(q * (e * k.gU + k.u));
+    const Ints tv = L::round(q * (e * k.gV + k.v), kInt32Low, kInt32High);
+    const Ints tu = L::round(q * (e * k.gU + k.u), kInt32Low, kInt32High);
     const Words texel = L::gather(k.texels, (((Words)tv & k.vMask) << k.shift) | ((Words)tu & k.uMask));
-    const Ints s = L::round(q * (e * k.gS + k.s));
-    const Words lit = shadeTexel(texel, s);
+    const Ints s = L::round(q * (e * k.gS + k.s), kLightFloor, kFullLight);
+    const Words lit = shadeTexel(texel, (Words)s);
     L::store(colour, drawn ? lit : L::load(colour, count), count);
     return L::countBits(bits);
 }
