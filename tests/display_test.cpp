@@ -326,13 +326,19 @@ TEST(VirtualKeys, KeysArriveAsWindowsVirtualKeyCodes)
         {SDL_SCANCODE_RETURN, SDLK_RETURN, 0, 0x0D},
         {SDL_SCANCODE_SPACE, SDLK_SPACE, 0, 0x20},
         {SDL_SCANCODE_TAB, SDLK_TAB, 0, 0x09},
-        // Letters follow the layout (upper-case codes, also with Shift);
-        // digits and other keys follow their position.
+        // Letters, digits and Esc follow the layout (letters as upper-case
+        // codes, also with Shift); keys whose keycode is another character,
+        // or none, follow their position.
         {SDL_SCANCODE_A, SDLK_a, KMOD_LSHIFT, 'A'},
         {SDL_SCANCODE_Q, SDLK_a, 0, 'A'},
         {SDL_SCANCODE_F, 0x0430, 0, 'F'},
         {SDL_SCANCODE_1, SDLK_AMPERSAND, 0, '1'},
         {SDL_SCANCODE_0, SDLK_0, 0, '0'},
+        {SDL_SCANCODE_E, SDLK_3, 0, '3'},
+        {SDL_SCANCODE_CAPSLOCK, SDLK_ESCAPE, 0, 0x1B},
+        {SDL_SCANCODE_ESCAPE, SDLK_CAPSLOCK, 0, 0x14},
+        {SDL_SCANCODE_LEFT, SDLK_UNKNOWN, 0, 0x25},
+        {SDL_SCANCODE_SLASH, SDLK_MINUS, 0, 0xBF},
         {SDL_SCANCODE_LEFT, SDLK_LEFT, 0, 0x25},
         {SDL_SCANCODE_DOWN, SDLK_DOWN, 0, 0x28},
         {SDL_SCANCODE_DELETE, SDLK_DELETE, 0, 0x2E},
