@@ -169,6 +169,20 @@ void handleWindowEvent(const SDL_WindowEvent& event)
     }
 }
 
+void pumpEvents()
+{
+    SDL_Event event;
+    while (SDL_PollEvent(&event))
+        displayWindowProc(event);
+}
+
+// The first frame is shown whatever the window's state: a compositor maps a
+// window, and may activate it, only once it has a frame.
+bool showsFrames()
+{
+    return display.appActive || !display.framePresented;
+}
+
 } // namespace
 
 const DisplayState& displayState()
@@ -257,15 +271,19 @@ std::int32_t openDisplay(const char* title, std::int32_t width, std::int32_t hei
     return openDisplayWith(title, width, height, DisplayOptions{});
 }
 
+std::int32_t pollDisplay()
+{
+    pumpEvents();
+    if (showsFrames())
+        return 1;
+    SDL_Delay(1);
+    return 0;
+}
+
 std::int32_t presentFrame(const std::uint32_t* cells)
 {
-    SDL_Event event;
-    while (SDL_PollEvent(&event))
-        displayWindowProc(event);
-
-    // The first frame is shown whatever the window's state: a compositor
-    // maps a window, and may activate it, only once it has a frame.
-    if (!display.appActive && display.framePresented) {
+    pumpEvents();
+    if (!showsFrames()) {
         SDL_Delay(1);
         return 1;
     }

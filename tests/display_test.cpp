@@ -241,11 +241,15 @@ TEST_F(Display, TheFirstFrameIsAlwaysShown)
     auto first = randomFrame(kWidth, kHeight, 1);
     auto second = randomFrame(kWidth, kHeight, 2);
     pushWindowEvent(SDL_WINDOWEVENT_FOCUS_LOST);
-    EXPECT_EQ(presentFrame(first.data()), 1);
+    EXPECT_EQ(pollDisplay(), 1);
     EXPECT_EQ(displayState().appActive, 0);
+    EXPECT_EQ(presentFrame(first.data()), 1);
     EXPECT_TRUE(showsCell(shownFrame()[5], first[5], 8, 8, 8));
+    EXPECT_EQ(pollDisplay(), 0);
     presentFrame(second.data());
     EXPECT_TRUE(showsCell(shownFrame()[5], first[5], 8, 8, 8));
+    pushWindowEvent(SDL_WINDOWEVENT_RESTORED);
+    EXPECT_EQ(pollDisplay(), 1);
 }
 
 TEST_F(Display, LostTexturesAreRecreatedBeforeTheNextFrame)
