@@ -14,31 +14,15 @@ missing.
 import json
 import os
 import pty
-import select
 import shutil
 import subprocess
 import sys
 import tempfile
 import time
 
+from checks import check, end_process, read_terminal, report, wait_for
+
 SKIP = 77
-failures = []
-
-
-def check(condition, message):
-    if not condition:
-        failures.append(message)
-        print("FAIL:", message)
-
-
-def wait_for(condition, seconds):
-    deadline = time.monotonic() + seconds
-    while time.monotonic() < deadline:
-        result = condition()
-        if result:
-            return result
-        time.sleep(0.05)
-    return None
 
 
 class Sway:
@@ -95,13 +79,7 @@ class Sway:
         return None
 
     def stop(self):
-        if self.process.poll() is None:
-            self.process.terminate()
-            try:
-                self.process.wait(5)
-            except subprocess.TimeoutExpired:
-                self.process.kill()
-                self.process.wait()
+        end_process(self.process)
         self.log.close()
 
 
@@ -127,23 +105,11 @@ class Demo:
             os.execvpe(sway.as_user[0] if sway.as_user else "sh",
                        sway.as_user + ["sh", "-c", script, tessik, self.workdir], env)
 
-    def pump(self, seconds):
-        end = time.monotonic() + seconds
-        while (left := end - time.monotonic()) > 0 and b"rc=" not in self.output:
-            if select.select([self.fd], [], [], left)[0]:
-                try:
-                    data = os.read(self.fd, 4096)
-                except OSError:
-                    return
-                if not data:
-                    return
-                self.output += data
-
     def finish(self, seconds):
         """The exit status and whether the terminal got its settings back;
         None as status when the demo still ran `seconds` later."""
         start = time.monotonic()
-        self.pump(seconds)
+        self.output += read_terminal(self.fd, seconds, b"rc=")
         elapsed = time.monotonic() - start
         text = self.output.decode(errors="replace")
         if "rc=" not in text:
@@ -224,11 +190,7 @@ def main():
         print(f"unknown case {case}")
         return 2
     run_case(tessik, case == "wayland")
-    if failures:
-        print(f"{len(failures)} failure(s)")
-        return 1
-    print(f"{case}: all checks passed")
-    return 0
+    return report(case)
 
 
 if __name__ == "__main__":

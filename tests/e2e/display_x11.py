@@ -23,15 +23,10 @@ import sys
 import tempfile
 import time
 
+from checks import check, end_process, failures, report, wait_for
+
 SKIP = 77
 FRAME_WIDTH, FRAME_HEIGHT = 640, 480
-failures = []
-
-
-def check(condition, message):
-    if not condition:
-        failures.append(message)
-        print("FAIL:", message)
 
 
 def skip(message):
@@ -101,16 +96,9 @@ class Xvfb:
         return env
 
     def stop(self):
-        if self.manager and self.manager.poll() is None:
-            self.manager.terminate()
-            self.manager.wait()
-        if self.process.poll() is None:
-            self.process.terminate()
-            try:
-                self.process.wait(5)
-            except subprocess.TimeoutExpired:
-                self.process.kill()
-                self.process.wait()
+        if self.manager:
+            end_process(self.manager)
+        end_process(self.process)
         self.log.close()
 
     def __enter__(self):
@@ -275,15 +263,6 @@ def map_state(server, window):
     return window_geometry(server, window).get("Map State")
 
 
-def wait_until(condition, seconds):
-    deadline = time.monotonic() + seconds
-    while not condition():
-        if time.monotonic() > deadline:
-            return False
-        time.sleep(0.05)
-    return True
-
-
 def case_window_manager(tessik, expect_scene):
     with Xvfb(24, manager=True) as server:
         demo, window = start_demo(tessik, server)
@@ -305,14 +284,14 @@ def case_window_manager(tessik, expect_scene):
         if window is None:
             return
         run(["xdotool", "windowminimize", window], server.env())
-        check(wait_until(lambda: map_state(server, window) == "IsUnMapped", 5), "the window was not minimised")
+        check(wait_for(lambda: map_state(server, window) == "IsUnMapped", 5), "the window was not minimised")
         used = cores_used(demo.pid, 1.0)
         print(f"minimised: {used * 100:.0f} % of a core")
         check(used <= 0.5, f"minimised, the demo uses {used * 100:.0f} % of a core")
         run(["xdotool", "windowactivate", window], server.env())
-        check(wait_until(lambda: map_state(server, window) == "IsViewable", 5), "the window was not restored")
+        check(wait_for(lambda: map_state(server, window) == "IsViewable", 5), "the window was not restored")
         first = screenshot(server)
-        check(wait_until(lambda: screenshot(server) != first, 5), "restored, the demo shows no new frames")
+        check(wait_for(lambda: screenshot(server) != first, 5), "restored, the demo shows no new frames")
         check_screen(server, window, expect_scene)
         run(["xdotool", "key", "Escape"], server.env())
         ends_with(demo, 0, 2, "Esc after restoring")
@@ -424,12 +403,7 @@ def main():
         else:
             print(f"unknown case {case}")
             return 2
-
-    if failures:
-        print(f"{len(failures)} failure(s)")
-        return 1
-    print(f"{case}: all checks passed")
-    return 0
+    return report(case)
 
 
 if __name__ == "__main__":
