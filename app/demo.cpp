@@ -39,9 +39,14 @@ void runDemo(const DemoServices& services)
             continue;
         }
 
-        services.drawFrame(*colour);
-        services.presentBuffer(*colour);
-        services.clearFrame(*colour);
+        // A frame that would not be shown is not drawn: minimised or behind
+        // other windows, the demo leaves the cores alone, yet keeps time
+        // and still reads keys.
+        if (services.pollDisplay() != 0) {
+            services.drawFrame(*colour);
+            services.presentBuffer(*colour);
+            services.clearFrame(*colour);
+        }
 
         std::string key = services.readKey();
         if (compareStrings(&key, &quitKey) == 0) {
@@ -63,6 +68,7 @@ void runDemo()
     services.clock = timerSeconds;
     services.openDisplay = openDisplay;
     services.presentBuffer = presentBuffer;
+    services.pollDisplay = pollDisplay;
     services.closeDisplay = closeDisplay;
     services.readKey = [] { return readKey(); };
     services.endProgram = endProgram;

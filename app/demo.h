@@ -14,6 +14,8 @@ struct DemoServices {
     std::function<double()> clock;
     std::function<std::int32_t(const char* title, std::int32_t width, std::int32_t height)> openDisplay;
     std::function<std::int32_t(const PixelBuffer& colour)> presentBuffer;
+    // 0 while the display would not show a frame, after waiting a moment.
+    std::function<std::int32_t()> pollDisplay = [] { return 1; };
     std::function<void()> closeDisplay;
     std::function<std::string()> readKey;
     std::function<void(std::int32_t status)> endProgram; // does not return in the real program
@@ -26,8 +28,9 @@ struct DemoServices {
 
 // Creates the buffers, opens the display (ending the program with -1 when it
 // cannot), builds the scene and camera, then runs update steps on the clock
-// and draws frames between them until Esc is read. Returns after Esc, with
-// the display closed. runDemo() draws and clears every frame with one
+// and draws frames between them until Esc is read; while the display shows
+// no frames, the loop waits in pollDisplay instead of drawing. Returns after
+// Esc, with the display closed. runDemo() draws and clears every frame with one
 // thread per core; update steps, the frame loop and the display stay on the
 // calling thread.
 void runDemo();

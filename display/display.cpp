@@ -5,13 +5,25 @@
 #include "runtime/keys.h"
 #include "runtime/program.h"
 
+#include <SDL_syswm.h>
+#include <X11/Xlib.h>
 #include <sched.h>
+#include <wayland-client.h>
 
+#include <cstdio>
 #include <string_view>
+#include <vector>
 
 namespace {
 
-DisplayState display;
+// Never destroyed: the process may end inside SDL's own calls (Xlib ends it
+// when its connection breaks), and a destructor calling SDL at exit would
+// then talk to the dead connection for ever.
+DisplayState& display = *new DisplayState;
+
+// Xlib's handler for a broken connection before openDisplay replaced it.
+XIOErrorHandler previousXHandler = nullptr;
+bool xHandlerInstalled = false;
 
 // Drivers that show nothing: SDL falls back to one of them when no screen
 // can be reached, so they count only when asked for by name.
@@ -74,6 +86,19 @@ RowConverter converterFor(std::uint32_t format)
     return chooseRowConverter(storageBits, red, green, blue);
 }
 
+// The formats to try for the back buffer: the window's own first, when one
+// of the converters makes it, so that the frame reaches the screen with no
+// further conversion; then the given order.
+std::vector<std::uint32_t> backBufferFormats(const DisplayOptions& options)
+{
+    std::vector<std::uint32_t> formats;
+    std::uint32_t screen = SDL_GetWindowPixelFormat(display.window.get());
+    if (options.screenFormatFirst && converterFor(screen))
+        formats.push_back(screen);
+    formats.insert(formats.end(), options.formats.begin(), options.formats.end());
+    return formats;
+}
+
 // Lost texture memory comes back as a new texture of the same format.
 void restoreBackBuffer()
 {
@@ -83,6 +108,32 @@ void restoreBackBuffer()
     display.backBuffer = createBackBuffer(display.format);
     if (display.backBuffer)
         display.backBufferLost = false;
+}
+
+// The connection to the display server is gone: nothing more can be shown,
+// and neither SDL nor the libraries beneath it may be called again, not even
+// by exit handlers.
+[[noreturn]] void endWithLostDisplay()
+{
+    std::fputs("tessik: the connection to the display was lost\n", stderr);
+    endProgramAtOnce(1);
+}
+
+int onBrokenXConnection(Display*)
+{
+    endWithLostDisplay();
+}
+
+// Whether the window's Wayland connection has failed. SDL reports a failed
+// connection as a quit request, like the compositor closing the window.
+bool waylandConnectionFailed()
+{
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!display.window || !SDL_GetWindowWMInfo(display.window.get(), &info) ||
+        info.subsystem != SDL_SYSWM_WAYLAND)
+        return false;
+    return wl_display_get_error(info.info.wl.display) != 0;
 }
 
 void convertFrame(const std::uint32_t* cells, void* pixels, int pitch)
@@ -95,12 +146,18 @@ void convertFrame(const std::uint32_t* cells, void* pixels, int pitch)
 
 void handleWindowEvent(const SDL_WindowEvent& event)
 {
+    // Active while it can be seen: a compositor may give the window its
+    // focus only after it has shown a frame, or never.
     switch (event.event) {
+    case SDL_WINDOWEVENT_SHOWN:
+    case SDL_WINDOWEVENT_EXPOSED:
+    case SDL_WINDOWEVENT_RESTORED:
     case SDL_WINDOWEVENT_FOCUS_GAINED:
         display.appActive = 1;
         break;
     case SDL_WINDOWEVENT_FOCUS_LOST:
     case SDL_WINDOWEVENT_MINIMIZED:
+    case SDL_WINDOWEVENT_HIDDEN:
         display.appActive = 0;
         break;
     case SDL_WINDOWEVENT_CLOSE:
@@ -109,6 +166,20 @@ void handleWindowEvent(const SDL_WindowEvent& event)
     default:
         break;
     }
+}
+
+void pumpEvents()
+{
+    SDL_Event event;
+    while (SDL_PollEvent(&event))
+        displayWindowProc(event);
+}
+
+// The first frame is shown whatever the window's state: a compositor maps a
+// window, and may activate it, only once it has a frame.
+bool showsFrames()
+{
+    return display.appActive || !display.framePresented;
 }
 
 } // namespace
@@ -140,7 +211,12 @@ std::int32_t openDisplayWith(const char* title, std::int32_t width, std::int32_t
     const char* driver = SDL_GetCurrentVideoDriver();
     if (!countsAsDisplay(driver, SDL_GetHint(SDL_HINT_VIDEODRIVER)))
         return 0;
-    display.headless = isHeadless(driver);
+    if (sameName(driver, "x11")) {
+        // Xlib's own handler ends the process through exit, whose handlers
+        // would call into the broken connection.
+        previousXHandler = XSetIOErrorHandler(onBrokenXConnection);
+        xHandlerInstalled = true;
+    }
 
     // A full-screen window starts out with the desktop's size and place, so
     // that it covers the screen even when no window manager makes it full
@@ -167,7 +243,7 @@ std::int32_t openDisplayWith(const char* title, std::int32_t width, std::int32_t
     if (SDL_RenderSetLogicalSize(display.renderer.get(), width, height) != 0)
         return 0;
 
-    for (std::uint32_t format : options.formats) {
+    for (std::uint32_t format : backBufferFormats(options)) {
         display.backBuffer = createBackBuffer(format);
         if (display.backBuffer) {
             display.format = format;
@@ -184,9 +260,8 @@ std::int32_t openDisplayWith(const char* title, std::int32_t width, std::int32_t
     SDL_DisableScreenSaver();
     display.screenSaverSuspended = true;
 
-    // A driver without a screen never reports focus; its frames go through.
-    if (display.headless)
-        display.appActive = 1;
+    // The window is shown once created.
+    display.appActive = 1;
     return 1;
 }
 
@@ -195,13 +270,19 @@ std::int32_t openDisplay(const char* title, std::int32_t width, std::int32_t hei
     return openDisplayWith(title, width, height, DisplayOptions{});
 }
 
+std::int32_t pollDisplay()
+{
+    pumpEvents();
+    if (showsFrames())
+        return 1;
+    SDL_Delay(1);
+    return 0;
+}
+
 std::int32_t presentFrame(const std::uint32_t* cells)
 {
-    SDL_Event event;
-    while (SDL_PollEvent(&event))
-        displayWindowProc(event);
-
-    if (!display.appActive) {
+    pumpEvents();
+    if (!showsFrames()) {
         SDL_Delay(1);
         return 1;
     }
@@ -218,6 +299,7 @@ std::int32_t presentFrame(const std::uint32_t* cells)
     SDL_RenderClear(display.renderer.get());
     SDL_RenderCopy(display.renderer.get(), display.backBuffer.get(), nullptr, nullptr);
     SDL_RenderPresent(display.renderer.get());
+    display.framePresented = true;
 
     sched_yield();
     return 1;
@@ -234,6 +316,9 @@ void closeDisplay()
     display.window.reset();
     if (display.videoStarted)
         SDL_Quit();
+    if (xHandlerInstalled)
+        XSetIOErrorHandler(previousXHandler);
+    xHandlerInstalled = false;
     display = DisplayState{};
 }
 
@@ -244,6 +329,8 @@ void displayWindowProc(const SDL_Event& event)
         handleWindowEvent(event.window);
         break;
     case SDL_QUIT:
+        if (waylandConnectionFailed())
+            endWithLostDisplay();
         closeDisplay();
         endProgram(0);
     case SDL_KEYDOWN:

@@ -27,7 +27,6 @@ struct DisplayState {
     std::int32_t width = 0;            // frame width in pixels, as given to openDisplay
     std::int32_t height = 0;           // frame height in rows
     bool videoStarted = false;         // SDL and its video subsystem are initialised
-    bool headless = false;             // a driver without a screen or focus, asked for by name
     WindowHandle window;               // the full-screen window
     bool cursorHidden = false;
     RendererHandle renderer;
@@ -35,13 +34,15 @@ struct DisplayState {
     std::uint32_t format = 0;          // SDL pixel format of the back buffer
     bool backBufferLost = false;       // the renderer lost its textures: re-create before locking
     bool screenSaverSuspended = false;
-    std::int32_t appActive = 0;        // nonzero while the window has the input focus
+    std::int32_t appActive = 0;        // nonzero while the window can be seen
+    bool framePresented = false;       // a frame has reached the window
     RowConverter converter = nullptr;  // rows of cells into the back buffer's format
 };
 
 const DisplayState& displayState();
 
-// The back-buffer formats openDisplay tries, 32, 24 and 16 bits a pixel.
+// The back-buffer formats openDisplay tries, 32, 24 and 16 bits a pixel,
+// after the window's own format when a converter makes that.
 constexpr std::uint32_t kBackBufferFormats[] = {
     SDL_PIXELFORMAT_ARGB8888,
     SDL_PIXELFORMAT_BGR24,
@@ -51,13 +52,15 @@ constexpr std::uint32_t kBackBufferFormats[] = {
 struct DisplayOptions {
     std::span<const std::uint32_t> formats = kBackBufferFormats; // tried in order
     bool fullScreen = true; // false: a window of exactly the frame's size
+    bool screenFormatFirst = true; // the window's own format before `formats`
 };
 
 // openDisplay with a choice of back-buffer formats and window kind.
 std::int32_t openDisplayWith(const char* title, std::int32_t width, std::int32_t height,
                              const DisplayOptions& options);
 
-// Handles one event of the display's window: focus, close and key-down.
+// Handles one event of the display's window: showing, hiding, focus, close
+// and key-down.
 void displayWindowProc(const SDL_Event& event);
 
 // The Windows virtual-key code of a key, or 0 for a key that has none.

@@ -154,19 +154,47 @@ std::uint8_t numpadCode(SDL_Scancode scancode)
     return 0;
 }
 
+// The key a key-down means in the keyboard's layout, named by the scancode
+// that key has on a US keyboard, or SDL_SCANCODE_UNKNOWN when its keycode
+// names none. Letters, digits and the keys of ASCII controls (Escape, Enter)
+// are named by their character; keys without one by the scancode SDL keeps
+// in their keycode (a Caps Lock that the layout makes Escape counts as
+// Escape, an Escape made Caps Lock as Caps Lock).
+SDL_Scancode keyByMeaning(SDL_Keycode sym)
+{
+    if (sym >= SDLK_a && sym <= SDLK_z)
+        return static_cast<SDL_Scancode>(SDL_SCANCODE_A + (sym - SDLK_a));
+    if (sym >= SDLK_1 && sym <= SDLK_9)
+        return static_cast<SDL_Scancode>(SDL_SCANCODE_1 + (sym - SDLK_1));
+    switch (sym) {
+    case SDLK_0: return SDL_SCANCODE_0;
+    case SDLK_ESCAPE: return SDL_SCANCODE_ESCAPE;
+    case SDLK_RETURN: return SDL_SCANCODE_RETURN;
+    case SDLK_TAB: return SDL_SCANCODE_TAB;
+    case SDLK_BACKSPACE: return SDL_SCANCODE_BACKSPACE;
+    case SDLK_SPACE: return SDL_SCANCODE_SPACE;
+    case SDLK_DELETE: return SDL_SCANCODE_DELETE;
+    default: break;
+    }
+    if ((sym & SDLK_SCANCODE_MASK) && (sym & ~SDLK_SCANCODE_MASK) < SDL_NUM_SCANCODES)
+        return static_cast<SDL_Scancode>(sym & ~SDLK_SCANCODE_MASK);
+    return SDL_SCANCODE_UNKNOWN;
+}
+
 } // namespace
 
 std::uint8_t virtualKeyCode(const SDL_Keysym& key)
 {
-    // Letters follow the keyboard layout, as they do on Windows; every other
-    // key is named by its position.
-    if (key.sym >= SDLK_a && key.sym <= SDLK_z)
-        return static_cast<std::uint8_t>(Vk::letterA + (key.sym - SDLK_a));
+    // By meaning, as Windows gives virtual-key codes; punctuation, other
+    // characters and keys the layout leaves without a keycode by position.
+    SDL_Scancode scancode = keyByMeaning(key.sym);
+    if (scancode == SDL_SCANCODE_UNKNOWN)
+        scancode = key.scancode;
     if (key.mod & KMOD_NUM) {
-        if (std::uint8_t code = numpadCode(key.scancode))
+        if (std::uint8_t code = numpadCode(scancode))
             return code;
     }
-    if (key.scancode < 0 || key.scancode >= SDL_NUM_SCANCODES)
+    if (scancode < 0 || scancode >= SDL_NUM_SCANCODES)
         return 0;
-    return kKeyTable[key.scancode];
+    return kKeyTable[scancode];
 }

@@ -1,6 +1,8 @@
 // The end of the program.
 #include "runtime/program.h"
 
+#include "runtime/terminal.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <new>
@@ -8,6 +10,12 @@
 void endProgram(std::int32_t status)
 {
     std::exit(status);
+}
+
+void endProgramAtOnce(std::int32_t status)
+{
+    restoreTerminal();
+    std::_Exit(status);
 }
 
 void outOfMemory(const char* what)

@@ -9,6 +9,12 @@
 // -1 gives the exit code 255.
 [[noreturn]] void endProgram(std::int32_t status);
 
+// Ends the process with the given status after putting the terminal's
+// settings back, without the C library's exit handlers and destructors: for
+// a program whose display connection has broken, where those handlers would
+// call into the dead connection and never return.
+[[noreturn]] void endProgramAtOnce(std::int32_t status);
+
 // Reports that memory for `what` could not be obtained and ends the program
 // with a non-zero status. Every allocation of the program ends here on
 // failure rather than handing on a null pointer.

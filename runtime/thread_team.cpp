@@ -7,12 +7,13 @@
 
 namespace {
 
-// How long a waiting thread spins before it sleeps. Waking a sleeping
-// thread took about 0.2 ms on the 2-core virtual machine this was measured
-// on, half of a frame's work, so a worker keeps spinning through the usual
-// gaps between frames: presenting one, the update steps. A team whose
-// caller leaves it idle for longer lets its workers sleep.
-constexpr auto kSpinTime = std::chrono::milliseconds(2);
+// How long a waiting thread spins before it sleeps: shorter than waking a
+// sleeping thread, which took 17 to 19 µs (median; 28 µs at the 90th
+// percentile) on the 2-core virtual machine this was measured on. Spinning
+// covers the gaps between the jobs of one frame; through the longer ones,
+// while the caller presents a frame or sleeps, the workers sleep and leave
+// the cores to the display and to other programs.
+constexpr auto kSpinTime = std::chrono::microseconds(15);
 
 // Loads between two readings of the clock while spinning: few enough to
 // notice kSpinTime's end promptly, enough that the clock costs little.

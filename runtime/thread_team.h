@@ -15,9 +15,9 @@ struct TeamJob {
 
 // The caller of runTogether and `size` - 1 worker threads (a size below 1
 // counts as 1), started with the team. Between jobs the workers wait: they
-// spin for up to two milliseconds, through the usual gaps between a frame's
-// jobs and between frames, then sleep until woken (at once, in a team with
-// more threads than the machine has cores). Nothing is allocated or
+// spin for a few microseconds, through the short gaps between a frame's
+// jobs, then sleep until woken (at once, in a team with more threads than
+// the machine has cores). Nothing is allocated or
 // started per job. The workers take the creating thread's floating-point
 // environment. When the system refuses a thread, the team makes do with the
 // workers it has. Destroying the team stops and joins the workers; a

@@ -23,6 +23,7 @@ struct FakeDemo {
     double now = 1000.0;
     std::deque<double> frameTimes;   // the clock after each frame, as steps after the start
     std::deque<std::string> keys;    // keys read after each frame; Esc when they run out
+    std::deque<std::int32_t> polls;  // what the display answers before each frame; 1 when they run out
     std::int32_t displayOpens = 1;
     int closes = 0;
     PixelBuffer* colour = nullptr;
@@ -38,6 +39,14 @@ struct FakeDemo {
         s.presentBuffer = [this](const PixelBuffer& buffer) {
             log.push_back(buffer.cells[0] == 0xABCDEF ? "present drawn" : "present blank");
             return 1;
+        };
+        s.pollDisplay = [this] {
+            std::int32_t shows = polls.empty() ? 1 : polls.front();
+            if (!polls.empty())
+                polls.pop_front();
+            if (!shows)
+                log.push_back("idle");
+            return shows;
         };
         s.closeDisplay = [this] {
             log.push_back("close");
@@ -131,6 +140,20 @@ TEST(FrameLoop, OnlyTheOneCharacterEscQuits)
     runDemo(demo.services());
     EXPECT_EQ(demo.log, join({{"open Tessik 640x480", "build"}, frame(), frame(), frame(), frame(), frame(), {"close"}}));
     EXPECT_EQ(demo.closes, 1);
+}
+
+// Minimised, the loop draws nothing, yet keeps time and reads keys: Esc
+// still ends it.
+TEST(FrameLoop, NoFrameIsDrawnWhileTheDisplayShowsNone)
+{
+    FakeDemo demo;
+    demo.polls = {1, 0, 0, 1, 0};
+    demo.frameTimes = {1.5};
+    demo.keys = {"", "", "", ""};
+    runDemo(demo.services());
+    const std::vector<std::string> idle = {"idle", "key"};
+    EXPECT_EQ(demo.log, join({{"open Tessik 640x480", "build"}, frame(), {"step"}, idle, idle, frame(),
+                              idle, {"close"}}));
 }
 
 TEST(FrameLoop, ADisplayThatCannotOpenEndsWithMinusOneBeforeTheSceneIsBuilt)

@@ -93,9 +93,11 @@ int takePendingKey()
 constexpr int kWidth = 37;  // two blocks of 16 and a remainder; rows padded in 24 and 16 bits
 constexpr int kHeight = 5;
 
+// A window of the frame's size whose back buffer takes the first of the
+// formats that works, whatever the window's own.
 DisplayOptions windowed(std::span<const std::uint32_t> formats)
 {
-    return DisplayOptions{formats, false};
+    return DisplayOptions{formats, false, false};
 }
 
 // The converter the display should pick for a layout of the table.
@@ -147,7 +149,10 @@ TEST_F(Display, OpensFullScreenWithTheFirstFormatThatWorks)
 {
     ASSERT_EQ(openDisplay("Tessik", 640, 480), 1) << SDL_GetError();
     const DisplayState& state = displayState();
-    EXPECT_EQ(state.format, SDL_PIXELFORMAT_ARGB8888);
+    // The back buffer takes the window's own layout, 32-bit XRGB under the
+    // dummy driver.
+    EXPECT_EQ(SDL_GetWindowPixelFormat(state.window.get()), SDL_PIXELFORMAT_RGB888);
+    EXPECT_EQ(state.format, SDL_PIXELFORMAT_RGB888);
     EXPECT_EQ(state.converter, converterOf("Copy32"));
     EXPECT_TRUE(SDL_GetWindowFlags(state.window.get()) & SDL_WINDOW_FULLSCREEN_DESKTOP);
     EXPECT_STREQ(SDL_GetWindowTitle(state.window.get()), "Tessik");
@@ -157,7 +162,14 @@ TEST_F(Display, OpensFullScreenWithTheFirstFormatThatWorks)
     EXPECT_EQ(height, 480);
     EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_DISABLE);
     EXPECT_FALSE(SDL_IsScreenSaverEnabled());
-    EXPECT_EQ(state.appActive, 1); // the dummy driver has no focus to wait for
+    EXPECT_EQ(state.appActive, 1); // shown, before any focus
+    closeDisplay();
+
+    // The window's layout goes before the formats asked for.
+    SetUp();
+    const std::uint32_t only565[] = {SDL_PIXELFORMAT_RGB565};
+    ASSERT_EQ(openDisplayWith("Tessik", kWidth, kHeight, DisplayOptions{only565, false, true}), 1);
+    EXPECT_EQ(displayState().format, SDL_PIXELFORMAT_RGB888);
     closeDisplay();
 
     // Palettised textures cannot be created: the next format is taken.
@@ -198,25 +210,53 @@ TEST_F(Display, CloseReleasesWhateverAPartialOpenLeft)
     EXPECT_TRUE(showsCell(shownFrame()[0], cells[0], 8, 8, 8));
 }
 
-TEST_F(Display, FramesAreSkippedWhileTheWindowHasNoFocus)
+// Hidden, minimised or without the focus, the window shows no frames; shown,
+// restored, exposed or focused again, it does.
+TEST_F(Display, FramesAreSkippedWhileTheWindowCannotBeSeen)
 {
     ASSERT_EQ(openDisplayWith("Tessik", kWidth, kHeight, windowed(kBackBufferFormats)), 1);
     auto first = randomFrame(kWidth, kHeight, 1);
     auto second = randomFrame(kWidth, kHeight, 2);
     presentFrame(first.data());
 
-    for (SDL_WindowEventID inactive : {SDL_WINDOWEVENT_FOCUS_LOST, SDL_WINDOWEVENT_MINIMIZED}) {
-        pushWindowEvent(inactive);
-        EXPECT_EQ(presentFrame(second.data()), 1);
-        EXPECT_EQ(displayState().appActive, 0);
-        EXPECT_TRUE(showsCell(shownFrame()[5], first[5], 8, 8, 8));
+    for (SDL_WindowEventID inactive : {SDL_WINDOWEVENT_FOCUS_LOST, SDL_WINDOWEVENT_MINIMIZED,
+                                       SDL_WINDOWEVENT_HIDDEN}) {
+        for (SDL_WindowEventID active : {SDL_WINDOWEVENT_SHOWN, SDL_WINDOWEVENT_EXPOSED,
+                                         SDL_WINDOWEVENT_RESTORED, SDL_WINDOWEVENT_FOCUS_GAINED}) {
+            SCOPED_TRACE(testing::Message() << "inactive " << inactive << ", active " << active);
+            pushWindowEvent(inactive);
+            Uint32 start = SDL_GetTicks();
+            EXPECT_EQ(presentFrame(second.data()), 1);
+            EXPECT_GE(SDL_GetTicks() - start, 1u); // it sleeps instead
+            EXPECT_EQ(displayState().appActive, 0);
+            EXPECT_TRUE(showsCell(shownFrame()[5], first[5], 8, 8, 8));
 
-        pushWindowEvent(SDL_WINDOWEVENT_FOCUS_GAINED);
-        presentFrame(second.data());
-        EXPECT_EQ(displayState().appActive, 1);
-        EXPECT_TRUE(showsCell(shownFrame()[5], second[5], 8, 8, 8));
-        presentFrame(first.data());
+            pushWindowEvent(active);
+            presentFrame(second.data());
+            EXPECT_EQ(displayState().appActive, 1);
+            EXPECT_TRUE(showsCell(shownFrame()[5], second[5], 8, 8, 8));
+            presentFrame(first.data());
+        }
     }
+}
+
+// A compositor may map the window, and give it the focus, only once it has
+// a frame: the first one is shown even if the window lost the focus before.
+TEST_F(Display, TheFirstFrameIsAlwaysShown)
+{
+    ASSERT_EQ(openDisplayWith("Tessik", kWidth, kHeight, windowed(kBackBufferFormats)), 1);
+    auto first = randomFrame(kWidth, kHeight, 1);
+    auto second = randomFrame(kWidth, kHeight, 2);
+    pushWindowEvent(SDL_WINDOWEVENT_FOCUS_LOST);
+    EXPECT_EQ(pollDisplay(), 1);
+    EXPECT_EQ(displayState().appActive, 0);
+    EXPECT_EQ(presentFrame(first.data()), 1);
+    EXPECT_TRUE(showsCell(shownFrame()[5], first[5], 8, 8, 8));
+    EXPECT_EQ(pollDisplay(), 0);
+    presentFrame(second.data());
+    EXPECT_TRUE(showsCell(shownFrame()[5], first[5], 8, 8, 8));
+    pushWindowEvent(SDL_WINDOWEVENT_RESTORED);
+    EXPECT_EQ(pollDisplay(), 1);
 }
 
 TEST_F(Display, LostTexturesAreRecreatedBeforeTheNextFrame)
@@ -297,13 +337,19 @@ TEST(VirtualKeys, KeysArriveAsWindowsVirtualKeyCodes)
         {SDL_SCANCODE_RETURN, SDLK_RETURN, 0, 0x0D},
         {SDL_SCANCODE_SPACE, SDLK_SPACE, 0, 0x20},
         {SDL_SCANCODE_TAB, SDLK_TAB, 0, 0x09},
-        // Letters follow the layout (upper-case codes, also with Shift);
-        // digits and other keys follow their position.
+        // Letters, digits and Esc follow the layout (letters as upper-case
+        // codes, also with Shift); keys whose keycode is another character,
+        // or none, follow their position.
         {SDL_SCANCODE_A, SDLK_a, KMOD_LSHIFT, 'A'},
         {SDL_SCANCODE_Q, SDLK_a, 0, 'A'},
         {SDL_SCANCODE_F, 0x0430, 0, 'F'},
         {SDL_SCANCODE_1, SDLK_AMPERSAND, 0, '1'},
         {SDL_SCANCODE_0, SDLK_0, 0, '0'},
+        {SDL_SCANCODE_E, SDLK_3, 0, '3'},
+        {SDL_SCANCODE_CAPSLOCK, SDLK_ESCAPE, 0, 0x1B},
+        {SDL_SCANCODE_ESCAPE, SDLK_CAPSLOCK, 0, 0x14},
+        {SDL_SCANCODE_LEFT, SDLK_UNKNOWN, 0, 0x25},
+        {SDL_SCANCODE_SLASH, SDLK_MINUS, 0, 0xBF},
         {SDL_SCANCODE_LEFT, SDLK_LEFT, 0, 0x25},
         {SDL_SCANCODE_DOWN, SDLK_DOWN, 0, 0x28},
         {SDL_SCANCODE_DELETE, SDLK_DELETE, 0, 0x2E},

@@ -1,10 +1,13 @@
 // The generator, string comparison and the key reader.
 #include "runtime/keys.h"
+#include "runtime/program.h"
 #include "runtime/random.h"
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 #include <fcntl.h>
 #include <string>
 #include <unistd.h>
@@ -159,4 +162,16 @@ TEST(KeyInput, PendingSlotHoldsOneKeyAndComesFirst)
     EXPECT_TRUE(pushPendingKey(keys.source, 27));
     EXPECT_EQ(readKeyFrom(keys.source), "\x1b");
     EXPECT_EQ(readKeyFrom(keys.source), "");
+}
+
+// A lost display ends the program at once: exit handlers would call into
+// the dead connection, so none of them runs.
+TEST(ProgramDeathTest, EndingAtOnceSkipsExitHandlers)
+{
+    EXPECT_EXIT(
+        {
+            std::atexit([] { std::fputs("exit handler ran", stderr); });
+            endProgramAtOnce(1);
+        },
+        testing::ExitedWithCode(1), "^$");
 }

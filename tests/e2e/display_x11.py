@@ -1,14 +1,19 @@
 #!/usr/bin/env python3
 """The demo on a real X server: full screen, Esc from the window and from a
-pipe, a window-close request, no display at all, a 16-bit and a wide screen.
+pipe, a window-close request, no display at all, a 16-bit and a wide screen;
+under a window manager (openbox) Esc, Alt+F4, minimising and restoring; the
+server or the window manager ending the connection; and the first frame
+exactly as the converter makes it on 16- and 15-bit screens.
 
 Usage: display_x11.py PATH-TO-TESSIK CASE [--close-helper PATH] [--expect-scene]
+                      [--first-frame-helper PATH --bench PATH]
 
 CASE is one of: screen (640 x 480, 24 bits), depth16 (640 x 480, 16 bits),
-wide (1280 x 720), pipe, close, no-display. Each case starts its own Xvfb on a
-display number of its own (-displayfd), so cases run side by side. With
---expect-scene the screenshot must show the scene; without it, only that the
-window covers the screen. Exits 77 (skipped) when Xvfb cannot start.
+wide (1280 x 720), pipe, close, no-display, window-manager, lost-server,
+exact16, exact15. Each case starts its own Xvfb on a display number of its own
+(-displayfd), so cases run side by side. With --expect-scene the screenshot
+must show the scene; without it, only that the window covers the screen.
+Exits 77 (skipped) when Xvfb, or for window-manager openbox, cannot start.
 """
 import os
 import select
@@ -18,15 +23,10 @@ import sys
 import tempfile
 import time
 
+from checks import check, end_process, failures, report, wait_for
+
 SKIP = 77
 FRAME_WIDTH, FRAME_HEIGHT = 640, 480
-failures = []
-
-
-def check(condition, message):
-    if not condition:
-        failures.append(message)
-        print("FAIL:", message)
 
 
 def skip(message):
@@ -37,8 +37,9 @@ def skip(message):
 class Xvfb:
     """An Xvfb server of one screen, started on a free display number."""
 
-    def __init__(self, depth, width=FRAME_WIDTH, height=FRAME_HEIGHT):
+    def __init__(self, depth, width=FRAME_WIDTH, height=FRAME_HEIGHT, manager=False):
         self.width, self.height = width, height
+        self.manager = None
         if not shutil.which("Xvfb"):
             skip("Xvfb is not installed")
         self.log = tempfile.TemporaryFile()
@@ -66,6 +67,23 @@ class Xvfb:
             error = self.log.read().decode(errors="replace").strip().splitlines()
             skip("Xvfb cannot start" + (f": {error[-1]}" if error else ""))
         self.display = ":" + number.decode().strip()
+        if manager:
+            self.start_manager()
+
+    def start_manager(self):
+        """openbox, ready once it answers as the window manager."""
+        for tool in ("openbox", "wmctrl"):
+            if not shutil.which(tool):
+                self.stop()
+                skip(f"{tool} is not installed")
+        self.manager = subprocess.Popen(["openbox"], env=self.env(), stdout=subprocess.DEVNULL,
+                                        stderr=subprocess.DEVNULL)
+        deadline = time.monotonic() + 10
+        while run(["wmctrl", "-m"], self.env()).returncode != 0:
+            if time.monotonic() > deadline or self.manager.poll() is not None:
+                self.stop()
+                skip("openbox did not start")
+            time.sleep(0.05)
 
     def env(self):
         env = {k: v for k, v in os.environ.items()
@@ -78,13 +96,9 @@ class Xvfb:
         return env
 
     def stop(self):
-        if self.process.poll() is None:
-            self.process.terminate()
-            try:
-                self.process.wait(5)
-            except subprocess.TimeoutExpired:
-                self.process.kill()
-                self.process.wait()
+        if self.manager:
+            end_process(self.manager)
+        end_process(self.process)
         self.log.close()
 
     def __enter__(self):
@@ -234,6 +248,113 @@ def case_close(tessik, helper):
         ends_with(demo, 0, 2, "window-close request")
 
 
+def cpu_seconds(pid):
+    fields = open(f"/proc/{pid}/stat").read().rsplit(")", 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
+
+
+def cores_used(pid, seconds):
+    start, used = time.monotonic(), cpu_seconds(pid)
+    time.sleep(seconds)
+    return (cpu_seconds(pid) - used) / (time.monotonic() - start)
+
+
+def map_state(server, window):
+    return window_geometry(server, window).get("Map State")
+
+
+def case_window_manager(tessik, expect_scene):
+    with Xvfb(24, manager=True) as server:
+        demo, window = start_demo(tessik, server)
+        if window is None:
+            return
+        check_screen(server, window, expect_scene)
+        run(["xdotool", "key", "Escape"], server.env())
+        ends_with(demo, 0, 2, "Esc under openbox")
+
+        demo, window = start_demo(tessik, server)
+        if window is None:
+            return
+        run(["xdotool", "key", "alt+F4"], server.env())
+        ends_with(demo, 0, 2, "Alt+F4 under openbox")
+
+        # Minimised, it draws nothing and leaves the cores alone; restored,
+        # it shows frames again.
+        demo, window = start_demo(tessik, server)
+        if window is None:
+            return
+        run(["xdotool", "windowminimize", window], server.env())
+        check(wait_for(lambda: map_state(server, window) == "IsUnMapped", 5), "the window was not minimised")
+        used = cores_used(demo.pid, 1.0)
+        print(f"minimised: {used * 100:.0f} % of a core")
+        check(used <= 0.5, f"minimised, the demo uses {used * 100:.0f} % of a core")
+        run(["xdotool", "windowactivate", window], server.env())
+        check(wait_for(lambda: map_state(server, window) == "IsViewable", 5), "the window was not restored")
+        first = screenshot(server)
+        check(wait_for(lambda: screenshot(server) != first, 5), "restored, the demo shows no new frames")
+        check_screen(server, window, expect_scene)
+        run(["xdotool", "key", "Escape"], server.env())
+        ends_with(demo, 0, 2, "Esc after restoring")
+
+
+def case_lost_server(tessik):
+    # The window manager kills the demo's connection (its close of last resort).
+    with Xvfb(24, manager=True) as server:
+        demo, window = start_demo(tessik, server)
+        if window is None:
+            return
+        run(["xdotool", "windowkill", window], server.env())
+        ends_with(demo, 1, 1.0, "connection killed")
+    # The server ends under the running demo.
+    server = Xvfb(24, manager=True)
+    demo, window = start_demo(tessik, server)
+    server.stop()
+    if window is not None:
+        ends_with(demo, 1, 1.0, "server gone")
+
+
+def read_ppm(path):
+    data = open(path, "rb").read()
+    magic, width, height, maximum, pixels = data.split(maxsplit=4)
+    assert magic == b"P6" and maximum == b"255"
+    return int(width), int(height), pixels
+
+
+def case_exact(helper, bench, depth):
+    """The screen, read back in its own bit depth, holds exactly the first
+    frame as the converter for that depth makes it: the back buffer is in
+    the screen's format, so nothing but our converter touches the pixels."""
+    green_bits = 6 if depth == 16 else 5
+    expected_format = "SDL_PIXELFORMAT_RGB565" if depth == 16 else "SDL_PIXELFORMAT_RGB555"
+    with tempfile.TemporaryDirectory() as workdir, Xvfb(depth) as server:
+        shot = os.path.join(workdir, "first.ppm")
+        made = run([bench, "--shot", "0", shot], server.env(), timeout=60)
+        check(made.returncode == 0, f"tessik-bench --shot failed: {made.stderr!r}")
+        shower = subprocess.Popen([helper], env=server.env(), stdin=subprocess.PIPE,
+                                  stdout=subprocess.PIPE)
+        ready = select.select([shower.stdout], [], [], 30)[0]
+        line = shower.stdout.readline().decode().split() if ready else []
+        check(line[:1] == ["shown"], f"the first frame was not shown: {line}")
+        check(line[1:] == [expected_format], f"back buffer {line[1:]}, expected {expected_format}")
+        pixels = screenshot(server)
+        shower.stdin.close()
+        shower.wait(10)
+        if made.returncode != 0 or len(pixels) != FRAME_WIDTH * FRAME_HEIGHT * 3:
+            return
+        width, height, frame = read_ppm(shot)
+        check((width, height) == (FRAME_WIDTH, FRAME_HEIGHT), f"the shot is {width}x{height}")
+        bits = (5, green_bits, 5)
+        wrong = 0
+        for i in range(0, len(frame), 3):
+            for c in range(3):
+                # The converter keeps a channel's top bits; the screenshot
+                # widens the screen's bits back to 8, which rounding undoes.
+                top = (1 << bits[c]) - 1
+                wrong += frame[i + c] >> (8 - bits[c]) != round(pixels[i + c] * top / 255)
+        print(f"{depth} bits: {wrong} channel values differ from the converted first frame")
+        check(wrong == 0, f"{wrong} channel values on the screen differ from the converted first frame")
+
+
 def case_no_display(tessik):
     env = {k: v for k, v in os.environ.items()
            if k not in ("DISPLAY", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER")}
@@ -248,9 +369,10 @@ def case_no_display(tessik):
 def main():
     args = sys.argv[1:]
     expect_scene = "--expect-scene" in args
-    helper = None
-    if "--close-helper" in args:
-        helper = args[args.index("--close-helper") + 1]
+    def option(name):
+        return os.path.abspath(args[args.index(name) + 1]) if name in args else None
+    helper = option("--close-helper")
+    first_frame_helper, bench = option("--first-frame-helper"), option("--bench")
     tessik, case = os.path.abspath(args[0]), args[1]
 
     if case == "no-display":
@@ -272,15 +394,16 @@ def main():
             case_pipe(tessik)
         elif case == "close":
             case_close(tessik, helper)
+        elif case == "window-manager":
+            case_window_manager(tessik, expect_scene)
+        elif case == "lost-server":
+            case_lost_server(tessik)
+        elif case in ("exact16", "exact15"):
+            case_exact(first_frame_helper, bench, int(case[-2:]))
         else:
             print(f"unknown case {case}")
             return 2
-
-    if failures:
-        print(f"{len(failures)} failure(s)")
-        return 1
-    print(f"{case}: all checks passed")
-    return 0
+    return report(case)
 
 
 if __name__ == "__main__":
