@@ -33,6 +33,7 @@ fi
 
 echo "tessik: installing$missing"
 export DEBIAN_FRONTEND=noninteractive
-$as_root apt-get update -qq
+# Standard input stays unread: it may hold the keys meant for the demo.
+$as_root apt-get update -qq </dev/null
 # shellcheck disable=SC2086
-$as_root apt-get install -y -qq --no-install-recommends $missing
+$as_root apt-get install -y -qq --no-install-recommends $missing </dev/null
