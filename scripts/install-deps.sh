@@ -6,7 +6,7 @@ set -eu
 
 run_packages="cmake make g++ pkg-config libsdl2-dev libpng-dev"
 test_packages="$run_packages googletest libgtest-dev libbenchmark-dev python3 \
-xvfb xauth xdotool x11-apps x11-utils imagemagick libx11-dev"
+xvfb xauth xdotool x11-utils imagemagick libx11-dev"
 
 case "${1:-run}" in
     run) wanted=$run_packages ;;
