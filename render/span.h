@@ -59,10 +59,10 @@ std::int64_t drawSpanScalar(const Span& span, const SpanLevel& level, std::uint3
                             std::uint32_t* depthRow);
 
 #if TESSIK_X86_SIMD
-// Two pixels a step in SSE2 lanes (every x86-64 CPU has them).
+// Four pixels a step in SSE2 lanes (every x86-64 CPU has them).
 std::int64_t drawSpanSse2(const Span& span, const SpanLevel& level, std::uint32_t* colourRow,
                           std::uint32_t* depthRow);
-// Four pixels a step in AVX2 lanes: only on CPUs that have AVX2.
+// Eight pixels a step in AVX2 lanes: only on CPUs that have AVX2.
 std::int64_t drawSpanAvx2(const Span& span, const SpanLevel& level, std::uint32_t* colourRow,
                           std::uint32_t* depthRow);
 #endif

@@ -1,4 +1,4 @@
-// The pixel loop in AVX2 lanes, four pixels a step (render/span_lanes.h).
+// The pixel loop in AVX2 lanes, eight pixels a step (render/span_lanes.h).
 // This unit alone is compiled for AVX2; it runs only where the CPU has it.
 #include "render/span_lanes.h"
 

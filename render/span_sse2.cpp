@@ -1,4 +1,4 @@
-// The pixel loop in SSE2 lanes, two pixels a step (render/span_lanes.h).
+// The pixel loop in SSE2 lanes, four pixels a step (render/span_lanes.h).
 #include "render/span_lanes.h"
 
 std::int64_t drawSpanSse2(const Span& span, const SpanLevel& level, std::uint32_t* colourRow,
