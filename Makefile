@@ -1,4 +1,5 @@
-# Set-up commands for a fresh Debian or Ubuntu machine.
+# Building and testing on Debian or Ubuntu (./make.sh installs make itself
+# and the compiler first, then calls this):
 #   make run    install what is missing, build the demo and run it
 #   make test   install what is missing, build and run the whole test suite:
 #               the normal build, a build under AddressSanitizer and
@@ -14,14 +15,17 @@ CTEST = ctest --output-on-failure -j$(JOBS)
 run: deps-run build
 	./build/tessik
 
+# The demo alone: the test suite and the benchmarks are not configured, so
+# it needs none of their packages. The test build in the same directory
+# switches them back on.
 build:
-	$(CONFIGURE) -B build
-	cmake --build build -j$(JOBS)
+	$(CONFIGURE) -B build -DTESSIK_BUILD_TESTS=OFF -DTESSIK_BUILD_BENCHMARKS=OFF
+	cmake --build build -j$(JOBS) --target tessik
 
 test: deps-test test-normal test-sanitized test-nosimd test-threads
 
 test-normal:
-	$(CONFIGURE) -B build
+	$(CONFIGURE) -B build -DTESSIK_BUILD_TESTS=ON -DTESSIK_BUILD_BENCHMARKS=ON
 	cmake --build build -j$(JOBS)
 	cd build && $(CTEST)
 

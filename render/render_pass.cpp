@@ -24,14 +24,27 @@ constexpr double kNearLimit = 1.0;
 
 using Matrix = float[3][3];
 
+// A point held in double: the light in an object's frame, which is not
+// stored and so is never rounded to a float.
+struct Point {
+    double x, y, z;
+};
+
 // Component k of Cᵀ · (p − e): the world offset p − e seen along column k
-// of the camera's orientation C, rounded to a float.
-float viewComponent(const Matrix& c, int k, const Vec3& p, const Vec3& e)
+// of the orientation C, in double.
+double frameComponent(const Matrix& c, int k, const Vec3& p, const Vec3& e)
 {
     double dx = static_cast<double>(p.x) - e.x;
     double dy = static_cast<double>(p.y) - e.y;
     double dz = static_cast<double>(p.z) - e.z;
-    return roundToFloat(dx * c[0][k] + dy * c[1][k] + dz * c[2][k]);
+    return dx * c[0][k] + dy * c[1][k] + dz * c[2][k];
+}
+
+// The same seen along the camera's orientation and rounded to a float, as
+// view-space positions are stored.
+float viewComponent(const Matrix& c, int k, const Vec3& p, const Vec3& e)
+{
+    return roundToFloat(frameComponent(c, k, p, e));
 }
 
 Vec3 toView(const SceneObject& camera, const Vec3& p)
@@ -62,11 +75,11 @@ bool isVisible(const SceneObject& object, const SceneObject& camera, double w, d
 // lambda in the same frame: the cosine of the angle between the normal and
 // the direction to the light, times full light. Negative when the vertex faces
 // away; a light exactly on the vertex lights it fully.
-float shadeVertex(const Vertex& vertex, const Vec3& lambda)
+float shadeVertex(const Vertex& vertex, const Point& lambda)
 {
-    double dx = static_cast<double>(lambda.x) - vertex.x;
-    double dy = static_cast<double>(lambda.y) - vertex.y;
-    double dz = static_cast<double>(lambda.z) - vertex.z;
+    double dx = lambda.x - vertex.x;
+    double dy = lambda.y - vertex.y;
+    double dz = lambda.z - vertex.z;
     double length = std::sqrt(dx * dx + dy * dy + dz * dz);
     if (!(length > 0.0))
         return static_cast<float>(kFullLight);
@@ -80,9 +93,10 @@ void transformObject(const SceneObject& object, const SceneObject& camera, const
     const Matrix& r = object.orientation;
     const Matrix& c = camera.orientation;
 
-    // The light in the object's own frame, Rᵀ · (L − P), in unscaled units.
-    Vec3 lambda{viewComponent(r, 0, light, object.position), viewComponent(r, 1, light, object.position),
-                viewComponent(r, 2, light, object.position)};
+    // The light in the object's own frame, Rᵀ · (L − P), in unscaled units,
+    // kept in double until the shades are computed.
+    Point lambda{frameComponent(r, 0, light, object.position), frameComponent(r, 1, light, object.position),
+                 frameComponent(r, 2, light, object.position)};
 
     // Object to view in one step: M = Cᵀ · R · diag(scale), t = Cᵀ · (P − E).
     const float s[3] = {object.scale.x, object.scale.y, object.scale.z};

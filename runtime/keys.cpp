@@ -173,7 +173,7 @@ std::string readKeyFrom(KeySource& source)
         return {};
 
     unsigned char byte = source.bytes[source.head++];
-    if (byte != kEsc)
+    if (byte != kEsc || !source.sequences)
         return std::string(1, static_cast<char>(byte));
 
     int next = peekByte(source, 0);
@@ -222,6 +222,7 @@ void startKeyInput()
 {
     console.fd = STDIN_FILENO;
     console.terminal = isatty(STDIN_FILENO) != 0;
+    console.sequences = console.terminal;
     if (console.terminal)
         enterKeyMode(STDIN_FILENO);
 }

@@ -34,6 +34,7 @@ constexpr unsigned char backTab = 0x0F;
 struct KeySource {
     int fd = 0;
     bool terminal = false;          // a terminal: read only while in the foreground
+    bool sequences = false;         // escape sequences decoded (only terminals send them)
     bool ended = false;             // end of input seen: no key from then on
     unsigned char bytes[64] = {};   // bytes read but not yet turned into keys
     int head = 0;                   // first unread byte of `bytes`
@@ -44,6 +45,7 @@ struct KeySource {
 // The next key of standard input, or the pending character if there is one:
 // empty when no key waits (never blocks), one character for an ordinary key,
 // (255, scan code) for an extended key. A lone Esc byte is the string "\x1b".
+// From a source without sequences (a pipe, a file) every byte is one key.
 std::string readKey();
 std::string readKeyFrom(KeySource& source);
 
@@ -59,5 +61,6 @@ std::int32_t compareStrings(const std::string* a, const std::string* b);
 
 // Prepares standard input for key reading: a terminal in the foreground is
 // switched to non-canonical, no-echo mode until the program ends (see
-// runtime/terminal.h); a pipe or a file is read as it is.
+// runtime/terminal.h) and its escape sequences are decoded; a pipe or a file
+// is read as it is, byte by byte.
 void startKeyInput();

@@ -6,7 +6,7 @@ set -eu
 
 run_packages="cmake make g++ pkg-config libsdl2-dev libpng-dev"
 test_packages="$run_packages googletest libgtest-dev libbenchmark-dev python3 \
-xvfb xauth xdotool x11-apps x11-utils imagemagick libx11-dev \
+xvfb xauth xdotool x11-utils imagemagick libx11-dev \
 openbox wmctrl sway grim xwayland"
 
 case "${1:-run}" in
@@ -34,6 +34,7 @@ fi
 
 echo "tessik: installing$missing"
 export DEBIAN_FRONTEND=noninteractive
-$as_root apt-get update -qq
+# Standard input stays unread: it may hold the keys meant for the demo.
+$as_root apt-get update -qq </dev/null
 # shellcheck disable=SC2086
-$as_root apt-get install -y -qq --no-install-recommends $missing
+$as_root apt-get install -y -qq --no-install-recommends $missing </dev/null

@@ -126,6 +126,46 @@ TEST(RenderPassVertices, ViewPositionsAndShadesFollowCameraObjectAndLight)
     }
 }
 
+// The light in the object's frame is not stored, so it is not rounded to a
+// float: with the light far away and a normal nearly across it, rounding it
+// would move that shade by thousands of float steps.
+TEST(RenderPassVertices, LightInTheObjectsFrameKeepsDoublePrecision)
+{
+    auto scene = createScene();
+    SceneObject* light = addLight(*scene);
+    SceneObject* object = addObject(*scene);
+    object->position = {10.3f, 0.7f, -0.1f};
+    object->radius = 20;
+    // Turned 30 degrees about z: no element but the ones and zeros is exact.
+    const float c = std::cos(0.5235987755982988f), s = std::sin(0.5235987755982988f);
+    float r[3][3] = {{c, -s, 0}, {s, c, 0}, {0, 0, 1}};
+    std::copy(&r[0][0], &r[0][0] + 9, &object->orientation[0][0]);
+    light->position = {9938.5f, -1195.5f, 0.4f}; // near local (8000, -6000, 0.5)
+
+    const Vec3 normals[] = {{0.6f, 0.8f, 0}, {0, 0, 1}, {0.8f, -0.6f, 0}};
+    std::vector<Vertex*> vertices;
+    for (const Vec3& n : normals) {
+        vertices.push_back(addVertex(*object, 0.25f, -0.5f, 0.125f, 0, 0));
+        vertices.back()->normal = n;
+    }
+    auto camera = cameraLookingAlongX();
+    Frame f(kWidth, kHeight);
+    renderScene(*scene, *camera, *f.colour);
+
+    double offset[3] = {double(light->position.x) - object->position.x, double(light->position.y) - object->position.y,
+                        double(light->position.z) - object->position.z};
+    for (Vertex* v : vertices) {
+        const double local[3] = {v->x, v->y, v->z};
+        double d[3];
+        for (int k = 0; k < 3; ++k)
+            d[k] = offset[0] * r[0][k] + offset[1] * r[1][k] + offset[2] * r[2][k] - local[k];
+        double length = std::sqrt(d[0] * d[0] + d[1] * d[1] + d[2] * d[2]);
+        double shade = (v->normal.x * d[0] + v->normal.y * d[1] + v->normal.z * d[2]) / length * 256;
+        EXPECT_EQ(v->shade, static_cast<float>(shade)) << "normal " << v->normal.x << " " << v->normal.y << " "
+                                                       << v->normal.z;
+    }
+}
+
 // A square of two faces 10 units ahead of a camera at the origin, filling
 // the middle of the screen, painted with a one-texel texture.
 void addSquare(Scene& scene, SceneObject& object, std::uint32_t colour, bool secondFaceOnly = false)

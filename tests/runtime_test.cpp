@@ -20,15 +20,17 @@ std::string ext(unsigned char code)
     return {static_cast<char>(kExtendedKeyPrefix), static_cast<char>(code)};
 }
 
-// A key source reading the far end of a pipe that the test writes into.
+// A key source reading the far end of a pipe that the test writes into,
+// decoding escape sequences as from a terminal unless told otherwise.
 struct PipeKeys {
     int fds[2] = {-1, -1};
     KeySource source;
 
-    PipeKeys()
+    explicit PipeKeys(bool sequences = true)
     {
         EXPECT_EQ(pipe(fds), 0);
         source.fd = fds[0];
+        source.sequences = sequences;
     }
     ~PipeKeys()
     {
@@ -129,6 +131,17 @@ TEST(KeyInput, OnlyALoneEscByteIsEsc)
     keys.write("\x1b");
     keys.closeInput();
     EXPECT_EQ(keys.readAll(), (std::vector<std::string>{"\x1b"}));
+}
+
+TEST(KeyInput, WithoutSequencesEveryByteIsAKey)
+{
+    PipeKeys keys(false);
+    keys.write("\x1b\n");
+    EXPECT_EQ(keys.readAll(), (std::vector<std::string>{"\x1b", "\n"}));
+    keys.write("ab\x1bx\x1b[A\x1bOP");
+    EXPECT_EQ(keys.readAll(), (std::vector<std::string>{"a", "b", "\x1b", "x", "\x1b", "[", "A", "\x1b", "O", "P"}));
+    keys.write(std::string("\xff\x00", 2));
+    EXPECT_EQ(keys.readAll(), (std::vector<std::string>{"\xff", std::string(1, '\0')}));
 }
 
 TEST(KeyInput, EndOfInputMeansNoKeyFromThenOn)

@@ -4,12 +4,15 @@ settings after every way out.
 
 Usage: terminal_keys.py PATH-TO-TESSIK
 """
+import fcntl
 import os
 import pty
 import select
+import struct
 import subprocess
 import sys
 import tempfile
+import termios
 import time
 
 TESSIK = os.path.abspath(sys.argv[1])
@@ -42,14 +45,36 @@ def children_named(parent, name):
 
 
 def test_pipe():
-    start = time.monotonic()
-    result = subprocess.run([TESSIK], input=b"\x1b", env=ENV, timeout=10)
-    elapsed = time.monotonic() - start
-    check(result.returncode == 0, f"Esc through a pipe: exit status {result.returncode}")
-    check(elapsed < 2.0, f"Esc through a pipe took {elapsed:.2f} s")
+    # Through a pipe every byte is a key: an Esc quits whatever follows it.
+    for keys in [b"\x1b", b"\x1b\n", b"ab\x1bx", b"\x1b[A\x1bOP\x1b[15~x\x1b"]:
+        start = time.monotonic()
+        result = subprocess.run([TESSIK], input=keys, env=ENV, timeout=10)
+        elapsed = time.monotonic() - start
+        check(result.returncode == 0, f"{keys!r} through a pipe: exit status {result.returncode}")
+        check(elapsed < 2.0, f"{keys!r} through a pipe took {elapsed:.2f} s")
 
-    result = subprocess.run([TESSIK], input=b"\x1b[A\x1bOP\x1b[15~x\x1b", env=ENV, timeout=10)
-    check(result.returncode == 0, f"keys then Esc through a pipe: exit status {result.returncode}")
+    # Keys without an Esc leave it running, until an Esc comes.
+    demo = subprocess.Popen([TESSIK], stdin=subprocess.PIPE, env=ENV)
+    demo.stdin.write(b"ab[AOPx\n")
+    demo.stdin.flush()
+    deadline = time.monotonic() + 5
+    while unread_bytes(demo.stdin) and time.monotonic() < deadline:
+        time.sleep(0.01)
+    check(unread_bytes(demo.stdin) == 0, "keys through a pipe were not read")
+    time.sleep(0.5)  # a few frames, one key each
+    check(demo.poll() is None, f"keys without an Esc ended the demo: {demo.returncode}")
+    demo.stdin.write(b"\x1b")
+    demo.stdin.close()
+    try:
+        check(demo.wait(2) == 0, f"Esc after other keys: exit status {demo.returncode}")
+    except subprocess.TimeoutExpired:
+        demo.kill()
+        demo.wait()
+        check(False, "Esc after other keys did not end the demo")
+
+
+def unread_bytes(pipe):
+    return struct.unpack("i", fcntl.ioctl(pipe.fileno(), termios.FIONREAD, b"\0" * 4))[0]
 
 
 class TerminalRun:
