@@ -109,19 +109,9 @@ struct Target {
     RowLoop drawRows;
 };
 
-// Draws the batch's rows and empties it.
-std::int64_t drawBatch(const Target& t, RowBatch& batch)
+// Records row y, as the edges stand there, as row i of the batch.
+void recordRow(const HalfEdges& h, std::int32_t y, RowBatch& batch, int i)
 {
-    const std::int64_t drawn = t.drawRows(batch, t.rows);
-    batch.count = 0;
-    return drawn;
-}
-
-// Adds row y, as the edges stand there, to the batch; draws the batch when
-// it is full.
-std::int64_t addRow(const HalfEdges& h, std::int32_t y, const Target& t, RowBatch& batch)
-{
-    const int i = batch.count++;
     batch.y[i] = y;
     batch.xl[i] = h.xl;
     batch.xr[i] = h.xr;
@@ -133,7 +123,6 @@ std::int64_t addRow(const HalfEdges& h, std::int32_t y, const Target& t, RowBatc
     batch.dU[i] = h.diff.uOverZ;
     batch.dV[i] = h.diff.vOverZ;
     batch.dS[i] = h.diff.shadeOverZ;
-    return batch.count == RowBatch::kRows ? drawBatch(t, batch) : 0;
 }
 
 // Per half: walks the edges down the half's rows, as the values of each row
@@ -145,17 +134,27 @@ std::int64_t drawHalf(HalfEdges h, const Target& t, const RowSet& rows, RowBatch
     if (h.y1 < h.y0)
         return 0;
     std::int64_t drawn = 0;
+    int n = 0; // rows in the batch
     std::int32_t y = h.y0;
     for (RowRun run = runFrom(rows, h.y0); run.first <= h.y1; run = nextRun(rows, run)) {
         for (; y < run.first; ++y) // another thread's rows
             stepRow(h);
         const auto last = static_cast<std::int32_t>(std::min<std::int64_t>(run.end - 1, h.y1));
         for (; y <= last; ++y) {
-            drawn += addRow(h, y, t, batch);
+            recordRow(h, y, batch, n);
+            if (++n == RowBatch::kRows) {
+                batch.count = n;
+                drawn += t.drawRows(batch, t.rows);
+                n = 0;
+            }
             stepRow(h);
         }
     }
-    return batch.count > 0 ? drawn + drawBatch(t, batch) : drawn;
+    if (n > 0) {
+        batch.count = n;
+        drawn += t.drawRows(batch, t.rows);
+    }
+    return drawn;
 }
 
 // The corners' indices from top to bottom; ties keep the face's order.

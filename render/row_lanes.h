@@ -23,11 +23,26 @@ typename L::Doubles widenRows(const float* values)
     return L::widen(L::load(reinterpret_cast<const std::uint32_t*>(values), L::kPixels));
 }
 
-// Per row, L::kPixels rows a step: each row's columns and gradients into
-// spans[0 .. rows.count - 1], and whatever the lanes past the count give
-// into the rest. A row with no column in the buffer gets xs > xe.
+// The spans' own values of a batch's rows, one array per value: what the
+// row set-up adds to the walked values.
+struct SpanSetUps {
+    std::int32_t xs[RowBatch::kRows], xe[RowBatch::kRows];
+    double xl[RowBatch::kRows], gInvZ[RowBatch::kRows];
+    float gU[RowBatch::kRows], gV[RowBatch::kRows], gS[RowBatch::kRows];
+};
+
+template <class L, class Lanes, class T>
+void storeRows(T* to, Lanes lanes)
+{
+    static_assert(sizeof lanes == L::kPixels * sizeof(T));
+    __builtin_memcpy(to, &lanes, sizeof lanes);
+}
+
+// Per row, L::kPixels rows a step: each row's columns and gradients, for
+// rows 0 .. rows.count - 1 and whatever the lanes past the count give. A
+// row with no column in the buffer gets xs > xe.
 template <class L>
-void setUpSpans(const RowBatch& rows, std::int32_t width, Span (&spans)[RowBatch::kRows])
+void setUpSpans(const RowBatch& rows, std::int32_t width, SpanSetUps& set)
 {
     static_assert(RowBatch::kRows % L::kPixels == 0, "a batch is a whole number of steps");
     using Doubles = typename L::Doubles;
@@ -42,39 +57,51 @@ void setUpSpans(const RowBatch& rows, std::int32_t width, Span (&spans)[RowBatch
 
         // From the unrounded edges, as in the scalar set-up.
         const Doubles h = one / (xr - xl);
-        const Doubles gInvZ = h * widenRows<L>(rows.dInvZ + r);
-        const auto gU = L::narrow(h * widenRows<L>(rows.dU + r));
-        const auto gV = L::narrow(h * widenRows<L>(rows.dV + r));
-        const auto gS = L::narrow(h * widenRows<L>(rows.dS + r));
-        for (int i = 0; i < L::kPixels; ++i) {
-            Span& span = spans[r + i];
-            span.xs = xs[i];
-            span.xe = xe[i];
-            span.xl = xl[i];
-            span.gInvZ = gInvZ[i];
-            span.gU = std::bit_cast<float>(gU[i]);
-            span.gV = std::bit_cast<float>(gV[i]);
-            span.gS = std::bit_cast<float>(gS[i]);
-            span.invZ = rows.invZ[r + i];
-            span.u = rows.u[r + i];
-            span.v = rows.v[r + i];
-            span.s = rows.s[r + i];
-        }
+        storeRows<L>(set.xs + r, xs);
+        storeRows<L>(set.xe + r, xe);
+        storeRows<L>(set.xl + r, xl);
+        storeRows<L>(set.gInvZ + r, h * widenRows<L>(rows.dInvZ + r));
+        storeRows<L>(set.gU + r, L::narrow(h * widenRows<L>(rows.dU + r)));
+        storeRows<L>(set.gV + r, L::narrow(h * widenRows<L>(rows.dV + r)));
+        storeRows<L>(set.gS + r, L::narrow(h * widenRows<L>(rows.dS + r)));
     }
 }
 
-// Per batch: the rows' spans set up together, then each span's pixels.
+// Row i of the batch as one span.
+inline Span spanOf(const RowBatch& rows, const SpanSetUps& set, int i)
+{
+    return {set.xs[i], set.xe[i], set.xl[i], set.gInvZ[i], rows.invZ[i], set.gU[i],
+            set.gV[i], set.gS[i], rows.u[i], rows.v[i],    rows.s[i]};
+}
+
+// The values along row i in every lane, as rowValues gives them for its span.
+template <class L>
+RowValues<L> rowValues(const RowBatch& rows, const SpanSetUps& set, int i, const SpanLevel& level)
+{
+    return {L::broadcast(set.xl[i]), L::broadcast(set.gInvZ[i]), L::broadcast(rows.invZ[i]),
+            L::broadcast(set.gU[i]), L::broadcast(set.gV[i]),    L::broadcast(set.gS[i]),
+            L::broadcast(rows.u[i]), L::broadcast(rows.v[i]),    L::broadcast(rows.s[i]),
+            L::broadcast(1.0),       level.texels,               level.uMask,
+            level.vMask,             level.widthLog2};
+}
+
+// Per batch: the rows' spans set up together, then each span's pixels
+// (short ones by the scalar loop, as drawSpanLanes draws them).
 template <class L>
 std::int64_t drawRowsLanes(const RowBatch& rows, const RowTarget& t)
 {
-    Span spans[RowBatch::kRows];
-    setUpSpans<L>(rows, t.width, spans);
+    SpanSetUps set;
+    setUpSpans<L>(rows, t.width, set);
     std::int64_t drawn = 0;
     for (int i = 0; i < rows.count; ++i) {
-        if (spans[i].xs > spans[i].xe)
+        const std::int32_t xs = set.xs[i], xe = set.xe[i];
+        if (xs > xe)
             continue;
         const std::size_t row = static_cast<std::size_t>(rows.y[i]) * static_cast<std::size_t>(t.width);
-        drawn += drawSpanLanes<L>(spans[i], t.level, t.colour + row, t.depth + row);
+        if (xe - xs < kShortSpan)
+            drawn += drawSpanScalar(spanOf(rows, set, i), t.level, t.colour + row, t.depth + row);
+        else
+            drawn += drawColumns<L>(rowValues<L>(rows, set, i, t.level), xs, xe, t.colour + row, t.depth + row);
     }
     return drawn;
 }
