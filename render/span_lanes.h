@@ -77,7 +77,7 @@ constexpr int kShortSpan = 3;
 // Per row: whole steps over the columns xs .. xe, then one step for the
 // columns left over.
 template <class L>
-std::int64_t drawColumns(const RowValues<L>& k, std::int32_t xs, std::int32_t xe, std::uint32_t* colourRow,
+[[gnu::always_inline]] inline std::int64_t drawColumns(const RowValues<L>& k, std::int32_t xs, std::int32_t xe, std::uint32_t* colourRow,
                          std::uint32_t* depthRow)
 {
     constexpr int n = L::kPixels;
