@@ -14,7 +14,6 @@
 //                           `mask ? a : b` picks per lane
 //   Doubles                 the kPixels doubles of a step: DoublePair<half>
 //   kLaneBits               Ints holding 1 << i in lane i
-//   d[i]                    lane i of Doubles d (DoublePair below), as a double
 //   broadcast(d)            Doubles with d in every lane
 //   offsets()               Doubles 0, 1, ..., kPixels - 1
 //   load(cells, count)      Words from cells 0 .. count - 1 (1 <= count <=
@@ -58,12 +57,6 @@ struct DoublePair {
     friend DoublePair operator-(DoublePair a, DoublePair b) { return {a.lo - b.lo, a.hi - b.hi}; }
     friend DoublePair operator*(DoublePair a, DoublePair b) { return {a.lo * b.lo, a.hi * b.hi}; }
     friend DoublePair operator/(DoublePair a, DoublePair b) { return {a.lo / b.lo, a.hi / b.hi}; }
-
-    double operator[](int i) const
-    {
-        constexpr int half = sizeof(Half) / sizeof(double);
-        return i < half ? lo[i] : hi[i - half];
-    }
 };
 
 } // namespace

@@ -31,6 +31,8 @@ struct SpanSetUps {
     float gU[RowBatch::kRows], gV[RowBatch::kRows], gS[RowBatch::kRows];
 };
 
+// The lanes of one step, whole, into to[0 .. L::kPixels - 1]: a step's
+// doubles are two registers laid out one after the other.
 template <class L, class Lanes, class T>
 void storeRows(T* to, Lanes lanes)
 {
