@@ -1,7 +1,8 @@
-// The lane layer under the vector pixel loop: what every instruction set's
-// lanes provide, and the record they share.
+// The lane layer under the vector row set-up and pixel loop: what every
+// instruction set's lanes provide, and the record they share.
 //
-// The pixel loop (render/span_lanes.h) is written once against a struct of
+// The row set-up (render/row_lanes.h) and the pixel loop
+// (render/span_lanes.h) are written once against a struct of
 // lane primitives; each instruction set has one header holding that struct
 // and nothing else (render/lanes_sse2.h, render/lanes_avx2.h). A struct L
 // provides:
@@ -37,10 +38,11 @@
 // whole program.
 //
 // Adding an instruction set takes one header render/lanes_<set>.h with its
-// struct, one source render/span_<set>.cpp that instantiates the loop with
-// it, and one row in the table of render/span_paths.cpp; the build gives the
-// set's name and compiler options once (CMakeLists.txt), and the tests and
-// the benchmarks pick the new row up by themselves.
+// struct, one source render/span_<set>.cpp that instantiates the row loop
+// and the pixel loop with it, and one row in the table of
+// render/span_paths.cpp; the build gives the set's name and compiler options
+// once (CMakeLists.txt), and the tests and the benchmarks pick the new row
+// up by themselves. Its kPixels must divide RowBatch::kRows (render/span.h).
 #pragma once
 
 namespace {

@@ -6,6 +6,7 @@
 #include "runtime/floating_point.h"
 #include "texture/texture.h"
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <limits>
@@ -26,9 +27,6 @@ namespace {
 // half only.
 constexpr double kUpperRowOffset = 0.499;
 constexpr double kLowerRowOffset = 0.5;
-
-// The same rule for the first and last columns of a span, held as a float.
-constexpr float kSpanOffset = 0.499f;
 
 Attributes attributesOf(const ScreenCorner& c)
 {
@@ -105,63 +103,56 @@ void stepRow(HalfEdges& h)
     step(h.diff, h.dDiff);
 }
 
-// Where a triangle's rows are drawn, what they sample and the pixel loop.
+// Where a triangle's rows are drawn, and the row loop that draws them.
 struct Target {
-    std::uint32_t* colour;
-    std::uint32_t* depth; // floats, kept as their bits
-    std::int32_t width;
-    SpanLevel level;
-    SpanLoop drawSpan;
+    RowTarget rows;
+    RowLoop drawRows;
 };
 
-// Per row: the span's columns and the gradients along it, then its pixels.
-std::int64_t drawRow(const HalfEdges& h, std::int32_t y, const Target& t)
+// Records row y, as the edges stand there, as row i of the batch.
+void recordRow(const HalfEdges& h, std::int32_t y, RowBatch& batch, int i)
 {
-    Span span;
-    span.xs = roundWithin(h.xl + static_cast<double>(kSpanOffset), -1.0, t.width);
-    span.xe = roundWithin(h.xr - static_cast<double>(kSpanOffset), -1.0, t.width);
-    if (span.xe >= t.width)
-        span.xe = t.width - 1;
-    if (span.xs < 0)
-        span.xs = 0;
-    if (span.xs > span.xe)
-        return 0;
-
-    // From the unrounded edges: a zero-width row gives infinities here, and
-    // its pixels then fail the depth test on a NaN 1/z.
-    double hw = 1.0 / (static_cast<double>(h.xr) - h.xl);
-    span.xl = h.xl;
-    span.gInvZ = hw * h.diff.invZ;
-    span.gU = roundToFloat(hw * h.diff.uOverZ);
-    span.gV = roundToFloat(hw * h.diff.vOverZ);
-    span.gS = roundToFloat(hw * h.diff.shadeOverZ);
-    span.invZ = h.left.invZ;
-    span.u = h.left.uOverZ;
-    span.v = h.left.vOverZ;
-    span.s = h.left.shadeOverZ;
-
-    std::size_t row = static_cast<std::size_t>(y) * static_cast<std::size_t>(t.width);
-    return t.drawSpan(span, t.level, t.colour + row, t.depth + row);
+    batch.y[i] = y;
+    batch.xl[i] = h.xl;
+    batch.xr[i] = h.xr;
+    batch.invZ[i] = h.left.invZ;
+    batch.u[i] = h.left.uOverZ;
+    batch.v[i] = h.left.vOverZ;
+    batch.s[i] = h.left.shadeOverZ;
+    batch.dInvZ[i] = h.diff.invZ;
+    batch.dU[i] = h.diff.uOverZ;
+    batch.dV[i] = h.diff.vOverZ;
+    batch.dS[i] = h.diff.shadeOverZ;
 }
 
 // Per half: walks the edges down the half's rows, as the values of each row
-// come from the row before, and draws the rows of the set. The walk stops
-// after the set's last row in the half, and a half with none is skipped.
-std::int64_t drawHalf(HalfEdges h, const Target& t, const RowSet& rows)
+// come from the row before, and hands the rows of the set on in batches.
+// The walk stops after the set's last row in the half, and a half with none
+// is skipped.
+std::int64_t drawHalf(HalfEdges h, const Target& t, const RowSet& rows, RowBatch& batch)
 {
     if (h.y1 < h.y0)
         return 0;
-    RowRun run = runFrom(rows, h.y0);
     std::int64_t drawn = 0;
-    for (std::int32_t y = h.y0; y <= h.y1 && run.first <= h.y1; ++y) {
-        if (y == run.end) {
-            run = nextRun(rows, run);
-            if (run.first > h.y1)
-                break;
+    int n = 0; // rows in the batch
+    std::int32_t y = h.y0;
+    for (RowRun run = runFrom(rows, h.y0); run.first <= h.y1; run = nextRun(rows, run)) {
+        for (; y < run.first; ++y) // another thread's rows
+            stepRow(h);
+        const auto last = static_cast<std::int32_t>(std::min<std::int64_t>(run.end - 1, h.y1));
+        for (; y <= last; ++y) {
+            recordRow(h, y, batch, n);
+            if (++n == RowBatch::kRows) {
+                batch.count = n;
+                drawn += t.drawRows(batch, t.rows);
+                n = 0;
+            }
+            stepRow(h);
         }
-        if (y >= run.first)
-            drawn += drawRow(h, y, t);
-        stepRow(h);
+    }
+    if (n > 0) {
+        batch.count = n;
+        drawn += t.drawRows(batch, t.rows);
     }
     return drawn;
 }
@@ -261,8 +252,9 @@ std::int64_t drawTriangle(const PreparedTriangle& triangle, PixelBuffer& colour,
     const PixelBuffer* depth = colour.depthBuffer;
     if (!depth || depth->width != colour.width || depth->height != colour.height || !isRowSet(rows))
         return 0;
-    const Target t{colour.cells, depth->cells, colour.width, triangle.level, currentSpanLoop()};
-    return drawHalf(triangle.upper, t, rows) + drawHalf(triangle.lower, t, rows);
+    const Target t{{colour.cells, depth->cells, colour.width, triangle.level}, currentRowLoop()};
+    RowBatch batch;
+    return drawHalf(triangle.upper, t, rows, batch) + drawHalf(triangle.lower, t, rows, batch);
 }
 
 std::int64_t rasterizeTriangle(const std::array<ScreenCorner, 3>& corners, const Texture& level,

@@ -1,4 +1,4 @@
-// The pixel loop of one row: the scalar reference.
+// The row set-up and the pixel loop: the scalar reference.
 #include "render/span.h"
 
 #include "render/light.h"
@@ -38,6 +38,51 @@ std::int64_t drawSpanScalar(const Span& span, const SpanLevel& level, std::uint3
         std::int32_t s = roundWithin(q * (e * gS + s0), kLightFloor, kFullLight);
         colourRow[x] = shadeTexel(texel, static_cast<std::uint32_t>(s));
         ++drawn;
+    }
+    return drawn;
+}
+
+namespace {
+
+// Per row: the span's columns and the gradients along it. False when the
+// row has no column in the buffer.
+bool setUpSpan(const RowBatch& rows, int i, std::int32_t width, Span& span)
+{
+    span.xs = roundWithin(rows.xl[i] + static_cast<double>(kSpanOffset), -1.0, width);
+    span.xe = roundWithin(rows.xr[i] - static_cast<double>(kSpanOffset), -1.0, width);
+    if (span.xe >= width)
+        span.xe = width - 1;
+    if (span.xs < 0)
+        span.xs = 0;
+    if (span.xs > span.xe)
+        return false;
+
+    // From the unrounded edges: a zero-width row gives infinities here, and
+    // its pixels then fail the depth test on a NaN 1/z.
+    double h = 1.0 / (static_cast<double>(rows.xr[i]) - rows.xl[i]);
+    span.xl = rows.xl[i];
+    span.gInvZ = h * rows.dInvZ[i];
+    span.gU = roundToFloat(h * rows.dU[i]);
+    span.gV = roundToFloat(h * rows.dV[i]);
+    span.gS = roundToFloat(h * rows.dS[i]);
+    span.invZ = rows.invZ[i];
+    span.u = rows.u[i];
+    span.v = rows.v[i];
+    span.s = rows.s[i];
+    return true;
+}
+
+} // namespace
+
+std::int64_t drawRowsScalar(const RowBatch& rows, const RowTarget& target)
+{
+    std::int64_t drawn = 0;
+    for (int i = 0; i < rows.count; ++i) {
+        Span span;
+        if (!setUpSpan(rows, i, target.width, span))
+            continue;
+        const std::size_t row = static_cast<std::size_t>(rows.y[i]) * static_cast<std::size_t>(target.width);
+        drawn += drawSpanScalar(span, target.level, target.colour + row, target.depth + row);
     }
     return drawn;
 }

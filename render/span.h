@@ -1,4 +1,5 @@
-// The pixel loop of one row: what the row level hands it, and the scalar reference loop.
+// The row level's hand-over and the pixel loop: rows walked down a triangle's
+// edges, each row's span, and the scalar reference loops.
 #pragma once
 
 #include <cmath>
@@ -54,5 +55,44 @@ using SpanLoop = std::int64_t (*)(const Span& span, const SpanLevel& level, std:
 // give exactly its pixels.
 std::int64_t drawSpanScalar(const Span& span, const SpanLevel& level, std::uint32_t* colourRow,
                             std::uint32_t* depthRow);
+
+// Rows of one half of a triangle as the edge walk leaves them, up to kRows
+// at a time: each row's edges and its attributes' left values and
+// differences right minus left, all unrounded floats. One array per value,
+// so that vector lanes set up several rows' spans at once; the rows need not
+// follow one another.
+struct RowBatch {
+    // A multiple of every instruction set's kPixels (render/lanes.h).
+    static constexpr int kRows = 8;
+    int count = 0;
+    std::int32_t y[kRows] = {};
+    float xl[kRows] = {}, xr[kRows] = {};
+    float invZ[kRows] = {}, u[kRows] = {}, v[kRows] = {}, s[kRows] = {};
+    float dInvZ[kRows] = {}, dU[kRows] = {}, dV[kRows] = {}, dS[kRows] = {};
+};
+
+// Where a batch's rows are drawn and what they sample.
+struct RowTarget {
+    std::uint32_t* colour;
+    std::uint32_t* depth; // floats, kept as their bits
+    std::int32_t width;
+    SpanLevel level;
+};
+
+// The first and last column of a row whose edges lie at xl and xr: the
+// nearest columns inside the edges by 0.499 of a column, a float like the
+// edges (a column centre that lies exactly on an edge belongs to the row),
+// cut to the row's width.
+constexpr float kSpanOffset = 0.499f;
+
+// Sets up the span of every row of the batch and draws its pixels: row i's
+// columns from its edges, then h = 1 / (xr - xl) in double from the
+// unrounded edges and the gradients h times each difference, gInvZ kept in
+// double and the others rounded to floats. Returns the pixels drawn.
+using RowLoop = std::int64_t (*)(const RowBatch& rows, const RowTarget& target);
+
+// The reference, one row at a time in plain C++; the vector row loops set
+// up and draw exactly its spans.
+std::int64_t drawRowsScalar(const RowBatch& rows, const RowTarget& target);
 
 // The vector loops and the choice among them: render/span_paths.h.

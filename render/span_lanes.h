@@ -74,25 +74,31 @@ template <class L>
 // of up to three pixels go to the scalar loop.
 constexpr int kShortSpan = 3;
 
-// Per row: whole steps, then one step for the columns left over.
+// Per row: whole steps over the columns xs .. xe, then one step for the
+// columns left over.
 template <class L>
-std::int64_t drawSpanLanes(const Span& span, const SpanLevel& level, std::uint32_t* colourRow,
-                           std::uint32_t* depthRow)
+[[gnu::always_inline]] inline std::int64_t drawColumns(const RowValues<L>& k, std::int32_t xs, std::int32_t xe, std::uint32_t* colourRow,
+                         std::uint32_t* depthRow)
 {
     constexpr int n = L::kPixels;
-    if (span.xe - span.xs < kShortSpan)
-        return drawSpanScalar(span, level, colourRow, depthRow);
-    const RowValues<L> k = rowValues<L>(span, level);
     const typename L::Doubles stride = L::broadcast(n);
-    const std::int32_t xe = span.xe;
-    typename L::Doubles column = L::broadcast(span.xs) + L::offsets();
+    typename L::Doubles column = L::broadcast(xs) + L::offsets();
     std::int64_t drawn = 0;
-    std::int32_t x = span.xs;
+    std::int32_t x = xs;
     for (; x <= xe - (n - 1); x += n, column = column + stride)
         drawn += drawStep<L>(k, column, n, colourRow + x, depthRow + x);
     if (x <= xe)
         drawn += drawStep<L>(k, column, xe - x + 1, colourRow + x, depthRow + x);
     return drawn;
+}
+
+template <class L>
+std::int64_t drawSpanLanes(const Span& span, const SpanLevel& level, std::uint32_t* colourRow,
+                           std::uint32_t* depthRow)
+{
+    if (span.xe - span.xs < kShortSpan)
+        return drawSpanScalar(span, level, colourRow, depthRow);
+    return drawColumns<L>(rowValues<L>(span, level), span.xs, span.xe, colourRow, depthRow);
 }
 
 } // namespace

@@ -3,16 +3,18 @@
 
 #include <atomic>
 
-// The vector loops, each in its own unit compiled for its instruction set
+// The vector pixel and row loops, each set's in its own unit compiled for it
 // (span_<set>.cpp). The build defines TESSIK_LANES_<SET> for each set it
 // compiles; a set it does not compile appears nowhere. A new instruction
-// set adds its loop's declaration here and its row to the table below
+// set adds its loops' declarations here and its row to the table below
 // (render/lanes.h tells the whole of it).
 #if TESSIK_LANES_SSE2
 std::int64_t drawSpanSse2(const Span&, const SpanLevel&, std::uint32_t*, std::uint32_t*);
+std::int64_t drawRowsSse2(const RowBatch&, const RowTarget&);
 #endif
 #if TESSIK_LANES_AVX2
 std::int64_t drawSpanAvx2(const Span&, const SpanLevel&, std::uint32_t*, std::uint32_t*);
+std::int64_t drawRowsAvx2(const RowBatch&, const RowTarget&);
 #endif
 
 namespace {
@@ -22,12 +24,12 @@ bool always() { return true; }
 // The paths, slowest first. The availability checks run in this unit,
 // compiled for the baseline CPU, never in the units they guard.
 constexpr SpanPath kSpanPaths[] = {
-    {"scalar", drawSpanScalar, always},
+    {"scalar", drawSpanScalar, drawRowsScalar, always},
 #if TESSIK_LANES_SSE2
-    {"sse2", drawSpanSse2, always}, // part of x86-64
+    {"sse2", drawSpanSse2, drawRowsSse2, always}, // part of x86-64
 #endif
 #if TESSIK_LANES_AVX2
-    {"avx2", drawSpanAvx2,
+    {"avx2", drawSpanAvx2, drawRowsAvx2,
      [] {
          __builtin_cpu_init();
          return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt");
@@ -89,4 +91,9 @@ const SpanPath& currentSpanPath()
 SpanLoop currentSpanLoop()
 {
     return currentSpanPath().loop;
+}
+
+RowLoop currentRowLoop()
+{
+    return currentSpanPath().rows;
 }

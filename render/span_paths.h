@@ -10,7 +10,8 @@
 // One way of drawing spans: a row of the table in span_paths.cpp.
 struct SpanPath {
     const char* name;     // "scalar", or the instruction set's, as the frame tool's --isa takes it
-    SpanLoop loop;
+    SpanLoop loop;        // one row's pixels
+    RowLoop rows;         // a batch of rows: their spans' set-up, then their pixels
     bool (*available)();  // whether this CPU can run the loop
 };
 
@@ -29,6 +30,7 @@ const SpanPath* findSpanPath(std::string_view name);
 // every thread; returns false and changes nothing when the CPU cannot run
 // it. Call it between frames, not while one is drawn.
 bool useSpanPath(const SpanPath& path);
-// The path in use, and its loop: the fastest until useSpanPath chooses another.
+// The path in use, and its loops: the fastest until useSpanPath chooses another.
 const SpanPath& currentSpanPath();
 SpanLoop currentSpanLoop();
+RowLoop currentRowLoop();

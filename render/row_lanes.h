@@ -1,0 +1,111 @@
+// The row set-up in vector lanes: the spans of several rows at once, one row
+// per lane, written once for every instruction set against the lane
+// primitives of render/lanes.h.
+//
+// Each lane computes what the scalar setUpSpan in span.cpp computes for its
+// row, with the same double operations, limits and roundings, so the spans
+// are identical for every input. Included only by the units span_<set>.cpp,
+// after their set's lanes header and render/span_lanes.h; everything here has
+// internal linkage (see render/lanes.h).
+#pragma once
+
+#include "render/span.h"
+
+#include <bit>
+#include <cstdint>
+
+namespace {
+
+// Lanes holding the floats values[0 .. L::kPixels - 1], as doubles.
+template <class L>
+typename L::Doubles widenRows(const float* values)
+{
+    return L::widen(L::load(reinterpret_cast<const std::uint32_t*>(values), L::kPixels));
+}
+
+// The spans' own values of a batch's rows, one array per value: what the
+// row set-up adds to the walked values.
+struct SpanSetUps {
+    std::int32_t xs[RowBatch::kRows], xe[RowBatch::kRows];
+    double xl[RowBatch::kRows], gInvZ[RowBatch::kRows];
+    float gU[RowBatch::kRows], gV[RowBatch::kRows], gS[RowBatch::kRows];
+};
+
+// The lanes of one step, whole, into to[0 .. L::kPixels - 1]: a step's
+// doubles are two registers laid out one after the other.
+template <class L, class Lanes, class T>
+void storeRows(T* to, Lanes lanes)
+{
+    static_assert(sizeof lanes == L::kPixels * sizeof(T));
+    __builtin_memcpy(to, &lanes, sizeof lanes);
+}
+
+// Per row, L::kPixels rows a step: each row's columns and gradients, for
+// rows 0 .. rows.count - 1 and whatever the lanes past the count give. A
+// row with no column in the buffer gets xs > xe.
+template <class L>
+void setUpSpans(const RowBatch& rows, std::int32_t width, SpanSetUps& set)
+{
+    static_assert(RowBatch::kRows % L::kPixels == 0, "a batch is a whole number of steps");
+    using Doubles = typename L::Doubles;
+    using Ints = typename L::Ints;
+    const Doubles offset = L::broadcast(kSpanOffset), one = L::broadcast(1.0);
+    for (int r = 0; r < rows.count; r += L::kPixels) {
+        const Doubles xl = widenRows<L>(rows.xl + r), xr = widenRows<L>(rows.xr + r);
+        Ints xs = L::round(xl + offset, -1.0, width);
+        Ints xe = L::round(xr - offset, -1.0, width);
+        xe = xe >= width ? width - 1 : xe;
+        xs = xs < 0 ? 0 : xs;
+
+        // From the unrounded edges, as in the scalar set-up.
+        const Doubles h = one / (xr - xl);
+        storeRows<L>(set.xs + r, xs);
+        storeRows<L>(set.xe + r, xe);
+        storeRows<L>(set.xl + r, xl);
+        storeRows<L>(set.gInvZ + r, h * widenRows<L>(rows.dInvZ + r));
+        storeRows<L>(set.gU + r, L::narrow(h * widenRows<L>(rows.dU + r)));
+        storeRows<L>(set.gV + r, L::narrow(h * widenRows<L>(rows.dV + r)));
+        storeRows<L>(set.gS + r, L::narrow(h * widenRows<L>(rows.dS + r)));
+    }
+}
+
+// Row i of the batch as one span.
+inline Span spanOf(const RowBatch& rows, const SpanSetUps& set, int i)
+{
+    return {set.xs[i], set.xe[i], set.xl[i], set.gInvZ[i], rows.invZ[i], set.gU[i],
+            set.gV[i], set.gS[i], rows.u[i], rows.v[i],    rows.s[i]};
+}
+
+// The values along row i in every lane, as rowValues gives them for its span.
+template <class L>
+RowValues<L> rowValues(const RowBatch& rows, const SpanSetUps& set, int i, const SpanLevel& level)
+{
+    return {L::broadcast(set.xl[i]), L::broadcast(set.gInvZ[i]), L::broadcast(rows.invZ[i]),
+            L::broadcast(set.gU[i]), L::broadcast(set.gV[i]),    L::broadcast(set.gS[i]),
+            L::broadcast(rows.u[i]), L::broadcast(rows.v[i]),    L::broadcast(rows.s[i]),
+            L::broadcast(1.0),       level.texels,               level.uMask,
+            level.vMask,             level.widthLog2};
+}
+
+// Per batch: the rows' spans set up together, then each span's pixels
+// (short ones by the scalar loop, as drawSpanLanes draws them).
+template <class L>
+std::int64_t drawRowsLanes(const RowBatch& rows, const RowTarget& t)
+{
+    SpanSetUps set;
+    setUpSpans<L>(rows, t.width, set);
+    std::int64_t drawn = 0;
+    for (int i = 0; i < rows.count; ++i) {
+        const std::int32_t xs = set.xs[i], xe = set.xe[i];
+        if (xs > xe)
+            continue;
+        const std::size_t row = static_cast<std::size_t>(rows.y[i]) * static_cast<std::size_t>(t.width);
+        if (xe - xs < kShortSpan)
+            drawn += drawSpanScalar(spanOf(rows, set, i), t.level, t.colour + row, t.depth + row);
+        else
+            drawn += drawColumns<L>(rowValues<L>(rows, set, i, t.level), xs, xe, t.colour + row, t.depth + row);
+    }
+    return drawn;
+}
+
+} // namespace
