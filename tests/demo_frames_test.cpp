@@ -2,7 +2,7 @@
 // pixel of them shows here. A change of a recorded hash needs its reason in
 // the commit message.
 #include "app/animation.h"
-#include "app/demo.h"
+#include "app/demo_settings.h"
 #include "render/pixel_buffer.h"
 #include "render/render_pass.h"
 #include "render/render_stats.h"

@@ -1,8 +1,10 @@
 # tessik-bench (TOOL) from the outside: the first frame's counters and hash,
 # a PPM picture of the right size, JSON timings, and status 2 for bad
-# arguments. WORK is a scratch folder.
+# arguments. WORK is a scratch folder. EMULATOR, when given, runs the tool
+# (its words joined by "|").
+string(REPLACE "|" ";" emulator "${EMULATOR}")
 function(run expected_status)
-  execute_process(COMMAND ${TOOL} ${ARGN} OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE status)
+  execute_process(COMMAND ${emulator} ${TOOL} ${ARGN} OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE status)
   if(NOT status EQUAL expected_status)
     message(FATAL_ERROR "tessik-bench ${ARGN}: status ${status}, expected ${expected_status}\n${out}${err}")
   endif()

@@ -1,7 +1,9 @@
-# Runs the programs FIRST and SECOND and fails unless both succeed and print
-# the same, non-empty output.
+# Runs the commands FIRST and SECOND and fails unless both succeed and print
+# the same, non-empty output. A command's words are joined by "|" (a
+# program, its arguments, and before it the emulator that runs it, if any).
 foreach(program FIRST SECOND)
-  execute_process(COMMAND ${${program}} OUTPUT_VARIABLE output_${program}
+  string(REPLACE "|" ";" command_${program} "${${program}}")
+  execute_process(COMMAND ${command_${program}} OUTPUT_VARIABLE output_${program}
                   RESULT_VARIABLE status_${program})
   if(NOT status_${program} EQUAL 0)
     message(FATAL_ERROR "${${program}} failed with status ${status_${program}}")
