@@ -122,23 +122,31 @@ def start_demo(tessik, server, stdin=subprocess.DEVNULL):
     """Starts the demo and returns it with its window, at least a second after
     the start, or with None when no window appeared. SDL may replace the
     window while it sets up the renderer, so the window counts once the same
-    one is seen twice in a row."""
-    demo = subprocess.Popen([tessik], env=server.env(), stdin=stdin)
-    started = time.monotonic()
-    seen, window = None, None
-    while time.monotonic() - started < 10 and demo.poll() is None:
-        time.sleep(0.25)
-        found = find_window(server)
-        if found and found == seen and time.monotonic() - started >= 1.0:
-            window = found
-            break
-        seen = found
-    if window is None:
-        check(False, f"no lasting Tessik window (demo status {demo.poll()})")
-        if demo.poll() is None:
+    one is seen twice in a row. Now and then (about one start in twenty in
+    full suite runs, not seen when a case runs alone) no window shows within
+    ten seconds while the demo runs; the state is printed and the demo
+    started once more before that counts as a failure."""
+    for attempt in (1, 2):
+        demo = subprocess.Popen([tessik], env=server.env(), stdin=stdin)
+        started = time.monotonic()
+        seen = None
+        while time.monotonic() - started < 10 and demo.poll() is None:
+            time.sleep(0.25)
+            found = find_window(server)
+            if found and found == seen and time.monotonic() - started >= 1.0:
+                return demo, found
+            seen = found
+        status = demo.poll()
+        windows = run(["xdotool", "search", "--name", "Tessik"], server.env()).stdout.split()
+        print(f"no lasting Tessik window, start {attempt} (demo status {status}; windows named "
+              f"Tessik, shown or not: {[w.decode() for w in windows]})")
+        if status is None:
             demo.kill()
         demo.wait()
-    return demo, window
+        if status is not None:
+            break
+    check(False, f"no lasting Tessik window (demo status {status})")
+    return demo, None
 
 
 def ends_with(demo, status, seconds, what):
