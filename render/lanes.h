@@ -12,7 +12,8 @@
 //                           usual operators (a vector extension of GCC and
 //                           Clang): comparisons give 0 or -1 per lane, and
 //                           `mask ? a : b` picks per lane
-//   Doubles                 the kPixels doubles of a step: DoublePair<half>
+//   Doubles                 the kPixels doubles of a step, with + - * /: one
+//                           register or a DoublePair of two
 //   kLaneBits               Ints holding 1 << i in lane i
 //   broadcast(d)            Doubles with d in every lane
 //   offsets()               Doubles 0, 1, ..., kPixels - 1
@@ -21,6 +22,11 @@
 //                           past count is touched
 //   store(cells, w, count)  lanes 0 .. count - 1 into cells 0 .. count - 1,
 //                           and nothing else
+//   storeWhere(cells, w, bits, count)
+//                           lane i into cell i where bit i of bits is set
+//                           (bits lie within the low count bits); the other
+//                           cells keep their values, and nothing past count
+//                           is touched
 //   widen(w)                Doubles holding the floats whose bits w holds, exactly
 //   narrow(d)               Words holding the bits of d rounded to floats
 //   round(d, lo, hi)        Ints: d held within [lo, hi] (whole numbers in
@@ -45,6 +51,8 @@
 // up by themselves. Its kPixels must divide RowBatch::kRows (render/span.h).
 #pragma once
 
+#include <cstdint>
+
 namespace {
 
 // The doubles of a step in two registers, the step's lower and upper half:
@@ -58,5 +66,14 @@ struct DoublePair {
     friend DoublePair operator*(DoublePair a, DoublePair b) { return {a.lo * b.lo, a.hi * b.hi}; }
     friend DoublePair operator/(DoublePair a, DoublePair b) { return {a.lo / b.lo, a.hi / b.hi}; }
 };
+
+// storeWhere for sets without masked stores: the cells' own values are
+// loaded and kept in the lanes whose bit is clear.
+template <class L>
+void storeBlended(std::uint32_t* cells, typename L::Words w, int bits, int count)
+{
+    const typename L::Ints chosen = (L::kLaneBits & bits) != 0;
+    L::store(cells, chosen ? w : L::load(cells, count), count);
+}
 
 } // namespace

@@ -39,6 +39,11 @@ struct Avx2Lanes {
             _mm256_maskstore_epi32(reinterpret_cast<int*>(cells), firstLanes(count), (__m256i)w);
     }
 
+    static void storeWhere(std::uint32_t* cells, Words w, int bits, int count)
+    {
+        storeBlended<Avx2Lanes>(cells, w, bits, count);
+    }
+
     static Doubles widen(Words w)
     {
         const __m256 f = (__m256)w;

@@ -47,6 +47,11 @@ struct Sse2Lanes {
         }
     }
 
+    static void storeWhere(std::uint32_t* cells, Words w, int bits, int count)
+    {
+        storeBlended<Sse2Lanes>(cells, w, bits, count);
+    }
+
     static Doubles widen(Words w)
     {
         const __m128 f = (__m128)w;

@@ -55,8 +55,7 @@ template <class L>
     const int bits = L::atLeast(iz, L::widen(behind)) & ((1 << count) - 1);
     if (bits == 0)
         return 0;
-    const Ints drawn = (L::kLaneBits & bits) != 0;
-    L::store(depth, drawn ? L::narrow(iz) : behind, count);
+    L::storeWhere(depth, L::narrow(iz), bits, count);
 
     // Undrawn lanes compute too (NaN, infinities, nothing traps); their
     // results are dropped.
@@ -66,7 +65,7 @@ template <class L>
     const Words texel = L::gather(k.texels, (((Words)tv & k.vMask) << k.shift) | ((Words)tu & k.uMask));
     const Ints s = L::round(q * (e * k.gS + k.s), kLightFloor, kFullLight);
     const Words lit = shadeTexel(texel, (Words)s);
-    L::store(colour, drawn ? lit : L::load(colour, count), count);
+    L::storeWhere(colour, lit, bits, count);
     return L::countBits(bits);
 }
 

@@ -16,6 +16,10 @@ std::int64_t drawRowsSse2(const RowBatch&, const RowTarget&);
 std::int64_t drawSpanAvx2(const Span&, const SpanLevel&, std::uint32_t*, std::uint32_t*);
 std::int64_t drawRowsAvx2(const RowBatch&, const RowTarget&);
 #endif
+#if TESSIK_LANES_AVX512
+std::int64_t drawSpanAvx512(const Span&, const SpanLevel&, std::uint32_t*, std::uint32_t*);
+std::int64_t drawRowsAvx512(const RowBatch&, const RowTarget&);
+#endif
 
 namespace {
 
@@ -33,6 +37,15 @@ constexpr SpanPath kSpanPaths[] = {
      [] {
          __builtin_cpu_init();
          return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt");
+     }},
+#endif
+#if TESSIK_LANES_AVX512
+    {"avx512", drawSpanAvx512, drawRowsAvx512,
+     [] {
+         // The CPU's word alone: libgcc also asks the system whether it
+         // saves the mask and 512-bit registers.
+         __builtin_cpu_init();
+         return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("popcnt");
      }},
 #endif
 };
