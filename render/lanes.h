@@ -35,6 +35,10 @@
 //   atLeast(a, b)           bit i set where lane i has a >= b (false for NaN)
 //   countBits(bits)         the number of bits set in the low kPixels bits
 //   gather(texels, index)   Words texels[index[i]] in lane i
+//   loadTransposed<n>(cells, stride, out)
+//                           the first n (1 to 4) words of kPixels rows of
+//                           `stride` words each, turned: lane i of out[k]
+//                           holds cells[i * stride + k]
 //
 // Every primitive gives, lane by lane, exactly what the scalar loop's
 // operation gives for one pixel, so the loop draws the same pixels on every
@@ -70,7 +74,7 @@ struct DoublePair {
 // storeWhere for sets without masked stores: the cells' own values are
 // loaded and kept in the lanes whose bit is clear.
 template <class L>
-void storeBlended(std::uint32_t* cells, typename L::Words w, int bits, int count)
+[[gnu::always_inline]] inline void storeBlended(std::uint32_t* cells, typename L::Words w, int bits, int count)
 {
     const typename L::Ints chosen = (L::kLaneBits & bits) != 0;
     L::store(cells, chosen ? w : L::load(cells, count), count);

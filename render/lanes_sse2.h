@@ -5,6 +5,7 @@
 
 #include <immintrin.h>
 
+#include <cstddef>
 #include <cstdint>
 
 namespace {
@@ -77,12 +78,31 @@ struct Sse2Lanes {
 
     static int countBits(int bits) { return (bits & 1) + (bits >> 1 & 1) + (bits >> 2 & 1) + (bits >> 3); }
 
+    // Four rows' first four words loaded whole and turned with unpacks.
+    template <int n>
+    static void loadTransposed(const std::uint32_t* cells, std::size_t stride, Words (&out)[n])
+    {
+        static_assert(n >= 1 && n <= 4);
+        __m128i r[4];
+        for (int i = 0; i < 4; ++i)
+            r[i] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(cells + i * stride));
+        const __m128i t0 = _mm_unpacklo_epi32(r[0], r[1]), t1 = _mm_unpacklo_epi32(r[2], r[3]);
+        const __m128i t2 = _mm_unpackhi_epi32(r[0], r[1]), t3 = _mm_unpackhi_epi32(r[2], r[3]);
+        const Words turned[4] = {(Words)_mm_unpacklo_epi64(t0, t1), (Words)_mm_unpackhi_epi64(t0, t1),
+                                 (Words)_mm_unpacklo_epi64(t2, t3), (Words)_mm_unpackhi_epi64(t2, t3)};
+        for (int k = 0; k < n; ++k)
+            out[k] = turned[k];
+    }
+
     // SSE2 has no gather: one load per lane.
     static Words gather(const std::uint32_t* texels, Words index)
     {
         Words texel;
-        for (int i = 0; i < kPixels; ++i)
-            texel[i] = texels[index[i]];
+        for (int i = 0; i < kPixels; ++i) {
+            std::uint32_t cell; // copied: the cells may hold floats
+            __builtin_memcpy(&cell, texels + index[i], sizeof cell);
+            texel[i] = cell;
+        }
         return texel;
     }
 };

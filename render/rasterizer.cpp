@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <cstddef>
+#include <cstring>
 #include <limits>
 
 // Precision: the edges' working state is kept in floats; each value is
@@ -44,14 +46,6 @@ Attributes advance(const Attributes& a, double f, const Attributes& slope)
 Attributes difference(const Attributes& a, const Attributes& b)
 {
     return {a.invZ - b.invZ, a.uOverZ - b.uOverZ, a.vOverZ - b.vOverZ, a.shadeOverZ - b.shadeOverZ};
-}
-
-void step(Attributes& a, const Attributes& slope)
-{
-    a.invZ += slope.invZ;
-    a.uOverZ += slope.uOverZ;
-    a.vOverZ += slope.vOverZ;
-    a.shadeOverZ += slope.shadeOverZ;
 }
 
 // How x and the attributes change per row along an edge.
@@ -95,12 +89,39 @@ HalfEdges setUpHalf(const ScreenCorner& apex, const EdgeSlope& left, const EdgeS
     return h;
 }
 
-void stepRow(HalfEdges& h)
+// Four floats added lane by lane, each lane exactly as one float addition:
+// the walk steps four of a row's values at once.
+using Floats4 = float __attribute__((vector_size(16)));
+
+// A half's values at one row, laid out as WalkedRow (render/span.h) lays
+// them out, or their change per row.
+struct Walk {
+    Floats4 edges; // xl, xr and the differences of invZ and u/z
+    Floats4 rest;  // the differences of v/z and shade/z, and two unused lanes
+    Floats4 left;  // invZ, u/z, v/z and shade/z on the left edge
+};
+static_assert(sizeof(Walk) == sizeof(WalkedRow) && offsetof(Walk, rest) == offsetof(WalkedRow, dV) &&
+              offsetof(Walk, left) == offsetof(WalkedRow, invZ));
+
+Walk valuesAtFirstRow(const HalfEdges& h)
 {
-    h.xl += h.dxl;
-    h.xr += h.dxr;
-    step(h.left, h.dLeft);
-    step(h.diff, h.dDiff);
+    return {Floats4{h.xl, h.xr, h.diff.invZ, h.diff.uOverZ},
+            Floats4{h.diff.vOverZ, h.diff.shadeOverZ, 0, 0},
+            Floats4{h.left.invZ, h.left.uOverZ, h.left.vOverZ, h.left.shadeOverZ}};
+}
+
+Walk changePerRow(const HalfEdges& h)
+{
+    return {Floats4{h.dxl, h.dxr, h.dDiff.invZ, h.dDiff.uOverZ},
+            Floats4{h.dDiff.vOverZ, h.dDiff.shadeOverZ, 0, 0},
+            Floats4{h.dLeft.invZ, h.dLeft.uOverZ, h.dLeft.vOverZ, h.dLeft.shadeOverZ}};
+}
+
+void stepRow(Walk& w, const Walk& d)
+{
+    w.edges += d.edges;
+    w.rest += d.rest;
+    w.left += d.left;
 }
 
 // Where a triangle's rows are drawn, and the row loop that draws them.
@@ -110,50 +131,44 @@ struct Target {
 };
 
 // Records row y, as the edges stand there, as row i of the batch.
-void recordRow(const HalfEdges& h, std::int32_t y, RowBatch& batch, int i)
+void recordRow(const Walk& w, std::int32_t y, RowBatch& batch, int i)
 {
     batch.y[i] = y;
-    batch.xl[i] = h.xl;
-    batch.xr[i] = h.xr;
-    batch.invZ[i] = h.left.invZ;
-    batch.u[i] = h.left.uOverZ;
-    batch.v[i] = h.left.vOverZ;
-    batch.s[i] = h.left.shadeOverZ;
-    batch.dInvZ[i] = h.diff.invZ;
-    batch.dU[i] = h.diff.uOverZ;
-    batch.dV[i] = h.diff.vOverZ;
-    batch.dS[i] = h.diff.shadeOverZ;
+    WalkedRow& row = batch.row[i];
+    std::memcpy(&row.xl, &w.edges, sizeof w.edges);
+    std::memcpy(&row.dV, &w.rest, sizeof w.rest);
+    std::memcpy(&row.invZ, &w.left, sizeof w.left);
 }
 
 // Per half: walks the edges down the half's rows, as the values of each row
-// come from the row before, and hands the rows of the set on in batches.
-// The walk stops after the set's last row in the half, and a half with none
-// is skipped.
-std::int64_t drawHalf(HalfEdges h, const Target& t, const RowSet& rows, RowBatch& batch)
+// come from the row before, and hands the rows of the set on in batches,
+// each drawn when it is full. The walk stops after the set's last row in
+// the half, and a half with none is skipped. The rows left in the batch at
+// the end wait for the next half's.
+std::int64_t drawHalf(const HalfEdges& h, const Target& t, const RowSet& rows, RowBatch& batch)
 {
     if (h.y1 < h.y0)
         return 0;
     std::int64_t drawn = 0;
-    int n = 0; // rows in the batch
+    int n = batch.count; // kept in a register while the walk fills the batch
+    Walk w = valuesAtFirstRow(h);
+    const Walk d = changePerRow(h);
     std::int32_t y = h.y0;
     for (RowRun run = runFrom(rows, h.y0); run.first <= h.y1; run = nextRun(rows, run)) {
         for (; y < run.first; ++y) // another thread's rows
-            stepRow(h);
+            stepRow(w, d);
         const auto last = static_cast<std::int32_t>(std::min<std::int64_t>(run.end - 1, h.y1));
         for (; y <= last; ++y) {
-            recordRow(h, y, batch, n);
+            recordRow(w, y, batch, n);
             if (++n == RowBatch::kRows) {
                 batch.count = n;
                 drawn += t.drawRows(batch, t.rows);
                 n = 0;
             }
-            stepRow(h);
+            stepRow(w, d);
         }
     }
-    if (n > 0) {
-        batch.count = n;
-        drawn += t.drawRows(batch, t.rows);
-    }
+    batch.count = n;
     return drawn;
 }
 
@@ -253,8 +268,11 @@ std::int64_t drawTriangle(const PreparedTriangle& triangle, PixelBuffer& colour,
     if (!depth || depth->width != colour.width || depth->height != colour.height || !isRowSet(rows))
         return 0;
     const Target t{{colour.cells, depth->cells, colour.width, triangle.level}, currentRowLoop()};
-    RowBatch batch;
-    return drawHalf(triangle.upper, t, rows, batch) + drawHalf(triangle.lower, t, rows, batch);
+    RowBatch batch; // the rows of both halves, so that fewer batches go out part-filled
+    std::int64_t drawn = drawHalf(triangle.upper, t, rows, batch) + drawHalf(triangle.lower, t, rows, batch);
+    if (batch.count > 0)
+        drawn += t.drawRows(batch, t.rows);
+    return drawn;
 }
 
 std::int64_t rasterizeTriangle(const std::array<ScreenCorner, 3>& corners, const Texture& level,

@@ -11,16 +11,30 @@
 
 #include "render/span.h"
 
-#include <bit>
+#include <cstddef>
 #include <cstdint>
 
 namespace {
 
-// Lanes holding the floats values[0 .. L::kPixels - 1], as doubles.
+// The walk leaves each row's values together; the set-up wants each value
+// of L::kPixels rows in lanes, one row per lane. These are the values it
+// turns so, as they lie in a WalkedRow: xl, xr, dInvZ, dU, then dV, dS.
 template <class L>
-typename L::Doubles widenRows(const float* values)
+struct RowsTurned {
+    typename L::Words edges[4], rest[2];
+};
+
+template <class L>
+RowsTurned<L> turnRows(const WalkedRow* rows)
 {
-    return L::widen(L::load(reinterpret_cast<const std::uint32_t*>(values), L::kPixels));
+    static_assert(offsetof(WalkedRow, dU) == 3 * sizeof(float) && offsetof(WalkedRow, dV) == 4 * sizeof(float) &&
+                  offsetof(WalkedRow, dS) == 5 * sizeof(float));
+    constexpr std::size_t stride = sizeof(WalkedRow) / sizeof(std::uint32_t);
+    const auto* cells = reinterpret_cast<const std::uint32_t*>(rows);
+    RowsTurned<L> t;
+    L::loadTransposed(cells, stride, t.edges);
+    L::loadTransposed(cells + 4, stride, t.rest);
+    return t;
 }
 
 // The spans' own values of a batch's rows, one array per value: what the
@@ -51,7 +65,8 @@ void setUpSpans(const RowBatch& rows, std::int32_t width, SpanSetUps& set)
     using Ints = typename L::Ints;
     const Doubles offset = L::broadcast(kSpanOffset), one = L::broadcast(1.0);
     for (int r = 0; r < rows.count; r += L::kPixels) {
-        const Doubles xl = widenRows<L>(rows.xl + r), xr = widenRows<L>(rows.xr + r);
+        const RowsTurned<L> t = turnRows<L>(rows.row + r);
+        const Doubles xl = L::widen(t.edges[0]), xr = L::widen(t.edges[1]);
         Ints xs = L::round(xl + offset, -1.0, width);
         Ints xe = L::round(xr - offset, -1.0, width);
         xe = xe >= width ? width - 1 : xe;
@@ -62,27 +77,29 @@ void setUpSpans(const RowBatch& rows, std::int32_t width, SpanSetUps& set)
         storeRows<L>(set.xs + r, xs);
         storeRows<L>(set.xe + r, xe);
         storeRows<L>(set.xl + r, xl);
-        storeRows<L>(set.gInvZ + r, h * widenRows<L>(rows.dInvZ + r));
-        storeRows<L>(set.gU + r, L::narrow(h * widenRows<L>(rows.dU + r)));
-        storeRows<L>(set.gV + r, L::narrow(h * widenRows<L>(rows.dV + r)));
-        storeRows<L>(set.gS + r, L::narrow(h * widenRows<L>(rows.dS + r)));
+        storeRows<L>(set.gInvZ + r, h * L::widen(t.edges[2]));
+        storeRows<L>(set.gU + r, L::narrow(h * L::widen(t.edges[3])));
+        storeRows<L>(set.gV + r, L::narrow(h * L::widen(t.rest[0])));
+        storeRows<L>(set.gS + r, L::narrow(h * L::widen(t.rest[1])));
     }
 }
 
 // Row i of the batch as one span.
 inline Span spanOf(const RowBatch& rows, const SpanSetUps& set, int i)
 {
-    return {set.xs[i], set.xe[i], set.xl[i], set.gInvZ[i], rows.invZ[i], set.gU[i],
-            set.gV[i], set.gS[i], rows.u[i], rows.v[i],    rows.s[i]};
+    const WalkedRow& row = rows.row[i];
+    return {set.xs[i], set.xe[i], set.xl[i], set.gInvZ[i], row.invZ, set.gU[i],
+            set.gV[i], set.gS[i], row.u, row.v, row.s};
 }
 
 // The values along row i in every lane, as rowValues gives them for its span.
 template <class L>
 RowValues<L> rowValues(const RowBatch& rows, const SpanSetUps& set, int i, const SpanLevel& level)
 {
-    return {L::broadcast(set.xl[i]), L::broadcast(set.gInvZ[i]), L::broadcast(rows.invZ[i]),
+    const WalkedRow& row = rows.row[i];
+    return {L::broadcast(set.xl[i]), L::broadcast(set.gInvZ[i]), L::broadcast(row.invZ),
             L::broadcast(set.gU[i]), L::broadcast(set.gV[i]),    L::broadcast(set.gS[i]),
-            L::broadcast(rows.u[i]), L::broadcast(rows.v[i]),    L::broadcast(rows.s[i]),
+            L::broadcast(row.u),     L::broadcast(row.v),        L::broadcast(row.s),
             L::broadcast(1.0),       level.texels,               level.uMask,
             level.vMask,             level.widthLog2};
 }

@@ -46,10 +46,10 @@ namespace {
 
 // Per row: the span's columns and the gradients along it. False when the
 // row has no column in the buffer.
-bool setUpSpan(const RowBatch& rows, int i, std::int32_t width, Span& span)
+bool setUpSpan(const WalkedRow& row, std::int32_t width, Span& span)
 {
-    span.xs = roundWithin(rows.xl[i] + static_cast<double>(kSpanOffset), -1.0, width);
-    span.xe = roundWithin(rows.xr[i] - static_cast<double>(kSpanOffset), -1.0, width);
+    span.xs = roundWithin(row.xl + static_cast<double>(kSpanOffset), -1.0, width);
+    span.xe = roundWithin(row.xr - static_cast<double>(kSpanOffset), -1.0, width);
     if (span.xe >= width)
         span.xe = width - 1;
     if (span.xs < 0)
@@ -59,16 +59,16 @@ bool setUpSpan(const RowBatch& rows, int i, std::int32_t width, Span& span)
 
     // From the unrounded edges: a zero-width row gives infinities here, and
     // its pixels then fail the depth test on a NaN 1/z.
-    double h = 1.0 / (static_cast<double>(rows.xr[i]) - rows.xl[i]);
-    span.xl = rows.xl[i];
-    span.gInvZ = h * rows.dInvZ[i];
-    span.gU = roundToFloat(h * rows.dU[i]);
-    span.gV = roundToFloat(h * rows.dV[i]);
-    span.gS = roundToFloat(h * rows.dS[i]);
-    span.invZ = rows.invZ[i];
-    span.u = rows.u[i];
-    span.v = rows.v[i];
-    span.s = rows.s[i];
+    double h = 1.0 / (static_cast<double>(row.xr) - row.xl);
+    span.xl = row.xl;
+    span.gInvZ = h * row.dInvZ;
+    span.gU = roundToFloat(h * row.dU);
+    span.gV = roundToFloat(h * row.dV);
+    span.gS = roundToFloat(h * row.dS);
+    span.invZ = row.invZ;
+    span.u = row.u;
+    span.v = row.v;
+    span.s = row.s;
     return true;
 }
 
@@ -79,7 +79,7 @@ std::int64_t drawRowsScalar(const RowBatch& rows, const RowTarget& target)
     std::int64_t drawn = 0;
     for (int i = 0; i < rows.count; ++i) {
         Span span;
-        if (!setUpSpan(rows, i, target.width, span))
+        if (!setUpSpan(rows.row[i], target.width, span))
             continue;
         const std::size_t row = static_cast<std::size_t>(rows.y[i]) * static_cast<std::size_t>(target.width);
         drawn += drawSpanScalar(span, target.level, target.colour + row, target.depth + row);

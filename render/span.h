@@ -56,19 +56,24 @@ using SpanLoop = std::int64_t (*)(const Span& span, const SpanLevel& level, std:
 std::int64_t drawSpanScalar(const Span& span, const SpanLevel& level, std::uint32_t* colourRow,
                             std::uint32_t* depthRow);
 
-// Rows of one half of a triangle as the edge walk leaves them, up to kRows
-// at a time: each row's edges and its attributes' left values and
-// differences right minus left, all unrounded floats. One array per value,
-// so that vector lanes set up several rows' spans at once; the rows need not
-// follow one another.
+// One row as the edge walk leaves it: its edges, and its attributes' left
+// values and differences right minus left, all unrounded floats. Laid out
+// as the walk keeps them, four values to a vector: first what the row set-up
+// needs (the edges and the differences), then what the pixel loop reads.
+struct WalkedRow {
+    float xl, xr, dInvZ, dU;
+    float dV, dS, zero[2]; // the walk's unused lanes, 0
+    float invZ, u, v, s;
+};
+
+// Rows of a triangle, up to kRows at a time, for the row loops. Vector lanes
+// set up several rows' spans at once; the rows need not follow one another.
 struct RowBatch {
     // A multiple of every instruction set's kPixels (render/lanes.h).
     static constexpr int kRows = 8;
     int count = 0;
     std::int32_t y[kRows] = {};
-    float xl[kRows] = {}, xr[kRows] = {};
-    float invZ[kRows] = {}, u[kRows] = {}, v[kRows] = {}, s[kRows] = {};
-    float dInvZ[kRows] = {}, dU[kRows] = {}, dV[kRows] = {}, dS[kRows] = {};
+    WalkedRow row[kRows] = {};
 };
 
 // Where a batch's rows are drawn and what they sample.

@@ -110,18 +110,19 @@ TEST(SpanPaths, VectorRowLoopsMatchTheScalarRowLoopOnHostileEdges)
         rows.count = 1 + i % RowBatch::kRows;
         for (int k = 0; k < rows.count; ++k) {
             rows.y[k] = rows.count - 1 - k; // any order
+            WalkedRow& row = rows.row[k];
             const float x = r.uniform(-0.5f * width, 1.5f * width);
-            rows.xl[k] = r.below(4) ? x : r.next(-2.0f * width, 2.0f * width);
-            rows.xr[k] = r.below(4) ? x + std::round(r.uniform(-2, 1.2f * width)) + (r.below(2) ? 0.499f : 0.0f)
-                                    : r.next(-2.0f * width, 2.0f * width);
-            rows.invZ[k] = r.next(0.0f, 2.0f);
-            rows.u[k] = r.next(-1000, 1000);
-            rows.v[k] = r.next(-1000, 1000);
-            rows.s[k] = r.next(-300, 300);
-            rows.dInvZ[k] = r.next(-1, 1);
-            rows.dU[k] = r.next(-1000, 1000);
-            rows.dV[k] = r.next(-1000, 1000);
-            rows.dS[k] = r.next(-300, 300);
+            row.xl = r.below(4) ? x : r.next(-2.0f * width, 2.0f * width);
+            row.xr = r.below(4) ? x + std::round(r.uniform(-2, 1.2f * width)) + (r.below(2) ? 0.499f : 0.0f)
+                                : r.next(-2.0f * width, 2.0f * width);
+            row.invZ = r.next(0.0f, 2.0f);
+            row.u = r.next(-1000, 1000);
+            row.v = r.next(-1000, 1000);
+            row.s = r.next(-300, 300);
+            row.dInvZ = r.next(-1, 1);
+            row.dU = r.next(-1000, 1000);
+            row.dV = r.next(-1000, 1000);
+            row.dS = r.next(-300, 300);
         }
         const std::size_t cells = static_cast<std::size_t>(width) * static_cast<std::size_t>(rows.count);
         std::vector<std::uint32_t> colour(cells), depth(cells);
