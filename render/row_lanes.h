@@ -45,13 +45,22 @@ struct SpanSetUps {
     float gU[RowBatch::kRows], gV[RowBatch::kRows], gS[RowBatch::kRows];
 };
 
-// The lanes of one step, whole, into to[0 .. L::kPixels - 1]: a step's
-// doubles are two registers laid out one after the other.
+// The lanes of one step, whole, into to[0 .. L::kPixels - 1].
 template <class L, class Lanes, class T>
 void storeRows(T* to, Lanes lanes)
 {
     static_assert(sizeof lanes == L::kPixels * sizeof(T));
     __builtin_memcpy(to, &lanes, sizeof lanes);
+}
+
+// A step's doubles in two registers, one after the other: stored register
+// by register, as copying the pair whole makes the compiler take it apart.
+template <class L, class Half>
+void storeRows(double* to, DoublePair<Half> lanes)
+{
+    static_assert(sizeof lanes == L::kPixels * sizeof(double));
+    __builtin_memcpy(to, &lanes.lo, sizeof lanes.lo);
+    __builtin_memcpy(to + sizeof lanes.lo / sizeof(double), &lanes.hi, sizeof lanes.hi);
 }
 
 // Per row, L::kPixels rows a step: each row's columns and gradients, for
@@ -84,14 +93,6 @@ void setUpSpans(const RowBatch& rows, std::int32_t width, SpanSetUps& set)
     }
 }
 
-// Row i of the batch as one span.
-inline Span spanOf(const RowBatch& rows, const SpanSetUps& set, int i)
-{
-    const WalkedRow& row = rows.row[i];
-    return {set.xs[i], set.xe[i], set.xl[i], set.gInvZ[i], row.invZ, set.gU[i],
-            set.gV[i], set.gS[i], row.u, row.v, row.s};
-}
-
 // The values along row i in every lane, as rowValues gives them for its span.
 template <class L>
 RowValues<L> rowValues(const RowBatch& rows, const SpanSetUps& set, int i, const SpanLevel& level)
@@ -104,8 +105,9 @@ RowValues<L> rowValues(const RowBatch& rows, const SpanSetUps& set, int i, const
             level.vMask,             level.widthLog2};
 }
 
-// Per batch: the rows' spans set up together, then each span's pixels
-// (short ones by the scalar loop, as drawSpanLanes draws them).
+// Per batch: the rows' spans set up together, then each span's pixels. Short
+// spans stay in lanes too: a partial step costs less here than handing one
+// row to the scalar loop.
 template <class L>
 std::int64_t drawRowsLanes(const RowBatch& rows, const RowTarget& t)
 {
@@ -117,10 +119,7 @@ std::int64_t drawRowsLanes(const RowBatch& rows, const RowTarget& t)
         if (xs > xe)
             continue;
         const std::size_t row = static_cast<std::size_t>(rows.y[i]) * static_cast<std::size_t>(t.width);
-        if (xe - xs < kShortSpan)
-            drawn += drawSpanScalar(spanOf(rows, set, i), t.level, t.colour + row, t.depth + row);
-        else
-            drawn += drawColumns<L>(rowValues<L>(rows, set, i, t.level), xs, xe, t.colour + row, t.depth + row);
+        drawn += drawColumns<L>(rowValues<L>(rows, set, i, t.level), xs, xe, t.colour + row, t.depth + row);
     }
     return drawn;
 }
