@@ -96,32 +96,46 @@ using Floats4 = float __attribute__((vector_size(16)));
 // A half's values at one row, laid out as WalkedRow (render/span.h) lays
 // them out, or their change per row.
 struct Walk {
-    Floats4 edges; // xl, xr and the differences of invZ and u/z
-    Floats4 rest;  // the differences of v/z and shade/z, and two unused lanes
+    Floats4 edges; // xl and xr, then the edges' slopes, which stay as they are
     Floats4 left;  // invZ, u/z, v/z and shade/z on the left edge
+    Floats4 diff;  // their differences right minus left
 };
-static_assert(sizeof(Walk) == sizeof(WalkedRow) && offsetof(Walk, rest) == offsetof(WalkedRow, dV) &&
-              offsetof(Walk, left) == offsetof(WalkedRow, invZ));
+static_assert(sizeof(Walk) == sizeof(WalkedRow) && offsetof(Walk, left) == offsetof(WalkedRow, invZ) &&
+              offsetof(Walk, diff) == offsetof(WalkedRow, dInvZ));
+// The record of a half holds the same four-value groups: the walk loads them whole.
+static_assert(offsetof(HalfEdges, xr) == offsetof(HalfEdges, xl) + 4 &&
+              offsetof(HalfEdges, dxl) == offsetof(HalfEdges, xl) + 8 &&
+              offsetof(HalfEdges, dxr) == offsetof(HalfEdges, xl) + 12 && sizeof(Attributes) == sizeof(Floats4));
+
+Floats4 fourFrom(const float* first)
+{
+    Floats4 v;
+    std::memcpy(&v, first, sizeof v);
+    return v;
+}
+
+Floats4 fourFrom(const Attributes& a)
+{
+    Floats4 v;
+    std::memcpy(&v, &a, sizeof v);
+    return v;
+}
 
 Walk valuesAtFirstRow(const HalfEdges& h)
 {
-    return {Floats4{h.xl, h.xr, h.diff.invZ, h.diff.uOverZ},
-            Floats4{h.diff.vOverZ, h.diff.shadeOverZ, 0, 0},
-            Floats4{h.left.invZ, h.left.uOverZ, h.left.vOverZ, h.left.shadeOverZ}};
+    return {fourFrom(&h.xl), fourFrom(h.left), fourFrom(h.diff)};
 }
 
 Walk changePerRow(const HalfEdges& h)
 {
-    return {Floats4{h.dxl, h.dxr, h.dDiff.invZ, h.dDiff.uOverZ},
-            Floats4{h.dDiff.vOverZ, h.dDiff.shadeOverZ, 0, 0},
-            Floats4{h.dLeft.invZ, h.dLeft.uOverZ, h.dLeft.vOverZ, h.dLeft.shadeOverZ}};
+    return {Floats4{h.dxl, h.dxr, 0, 0}, fourFrom(h.dLeft), fourFrom(h.dDiff)};
 }
 
 void stepRow(Walk& w, const Walk& d)
 {
     w.edges += d.edges;
-    w.rest += d.rest;
     w.left += d.left;
+    w.diff += d.diff;
 }
 
 // Where a triangle's rows are drawn, and the row loop that draws them.
@@ -136,8 +150,8 @@ void recordRow(const Walk& w, std::int32_t y, RowBatch& batch, int i)
     batch.y[i] = y;
     WalkedRow& row = batch.row[i];
     std::memcpy(&row.xl, &w.edges, sizeof w.edges);
-    std::memcpy(&row.dV, &w.rest, sizeof w.rest);
     std::memcpy(&row.invZ, &w.left, sizeof w.left);
+    std::memcpy(&row.dInvZ, &w.diff, sizeof w.diff);
 }
 
 // Per half: walks the edges down the half's rows, as the values of each row

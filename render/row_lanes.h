@@ -18,22 +18,23 @@ namespace {
 
 // The walk leaves each row's values together; the set-up wants each value
 // of L::kPixels rows in lanes, one row per lane. These are the values it
-// turns so, as they lie in a WalkedRow: xl, xr, dInvZ, dU, then dV, dS.
+// turns so, as they lie in a WalkedRow: xl and xr, then dInvZ, dU, dV, dS.
 template <class L>
 struct RowsTurned {
-    typename L::Words edges[4], rest[2];
+    typename L::Words edges[2], diff[4];
 };
 
 template <class L>
 RowsTurned<L> turnRows(const WalkedRow* rows)
 {
-    static_assert(offsetof(WalkedRow, dU) == 3 * sizeof(float) && offsetof(WalkedRow, dV) == 4 * sizeof(float) &&
-                  offsetof(WalkedRow, dS) == 5 * sizeof(float));
+    constexpr std::size_t dInvZ = offsetof(WalkedRow, dInvZ) / sizeof(float);
+    static_assert(offsetof(WalkedRow, xl) == 0 && offsetof(WalkedRow, xr) == sizeof(float) &&
+                  offsetof(WalkedRow, dS) == (dInvZ + 3) * sizeof(float));
     constexpr std::size_t stride = sizeof(WalkedRow) / sizeof(std::uint32_t);
     const auto* cells = reinterpret_cast<const std::uint32_t*>(rows);
     RowsTurned<L> t;
     L::loadTransposed(cells, stride, t.edges);
-    L::loadTransposed(cells + 4, stride, t.rest);
+    L::loadTransposed(cells + dInvZ, stride, t.diff);
     return t;
 }
 
@@ -86,10 +87,10 @@ void setUpSpans(const RowBatch& rows, std::int32_t width, SpanSetUps& set)
         storeRows<L>(set.xs + r, xs);
         storeRows<L>(set.xe + r, xe);
         storeRows<L>(set.xl + r, xl);
-        storeRows<L>(set.gInvZ + r, h * L::widen(t.edges[2]));
-        storeRows<L>(set.gU + r, L::narrow(h * L::widen(t.edges[3])));
-        storeRows<L>(set.gV + r, L::narrow(h * L::widen(t.rest[0])));
-        storeRows<L>(set.gS + r, L::narrow(h * L::widen(t.rest[1])));
+        storeRows<L>(set.gInvZ + r, h * L::widen(t.diff[0]));
+        storeRows<L>(set.gU + r, L::narrow(h * L::widen(t.diff[1])));
+        storeRows<L>(set.gV + r, L::narrow(h * L::widen(t.diff[2])));
+        storeRows<L>(set.gS + r, L::narrow(h * L::widen(t.diff[3])));
     }
 }
 
@@ -109,12 +110,17 @@ RowValues<L> rowValues(const RowBatch& rows, const SpanSetUps& set, int i, const
 // spans stay in lanes too: a partial step costs less here than handing one
 // row to the scalar loop.
 template <class L>
-std::int64_t drawRowsLanes(const RowBatch& rows, const RowTarget& t)
+std::int64_t drawRowsLanes(const RowBatch& rows, const RowTarget& target)
 {
+    // Copied to locals, as in the scalar loop: the pixels' stores could
+    // otherwise alias the records, and their fields would be read anew for
+    // every row.
+    const RowTarget t = target;
+    const int count = rows.count;
     SpanSetUps set;
     setUpSpans<L>(rows, t.width, set);
     std::int64_t drawn = 0;
-    for (int i = 0; i < rows.count; ++i) {
+    for (int i = 0; i < count; ++i) {
         const std::int32_t xs = set.xs[i], xe = set.xe[i];
         if (xs > xe)
             continue;

@@ -58,12 +58,13 @@ std::int64_t drawSpanScalar(const Span& span, const SpanLevel& level, std::uint3
 
 // One row as the edge walk leaves it: its edges, and its attributes' left
 // values and differences right minus left, all unrounded floats. Laid out
-// as the walk keeps them, four values to a vector: first what the row set-up
-// needs (the edges and the differences), then what the pixel loop reads.
+// as the walk keeps them, four values to a vector, the way a half's own
+// record holds them (render/rasterizer.h).
 struct WalkedRow {
-    float xl, xr, dInvZ, dU;
-    float dV, dS, zero[2]; // the walk's unused lanes, 0
-    float invZ, u, v, s;
+    float xl, xr;
+    float dxl, dxr;          // the edges' change per row, carried along
+    float invZ, u, v, s;     // on the left edge
+    float dInvZ, dU, dV, dS; // right minus left
 };
 
 // Rows of a triangle, up to kRows at a time, for the row loops. Vector lanes
