@@ -282,7 +282,11 @@ std::int64_t drawTriangle(const PreparedTriangle& triangle, PixelBuffer& colour,
     if (!depth || depth->width != colour.width || depth->height != colour.height || !isRowSet(rows))
         return 0;
     const Target t{{colour.cells, depth->cells, colour.width, triangle.level}, currentRowLoop()};
-    RowBatch batch; // the rows of both halves, so that fewer batches go out part-filled
+    // The rows of both halves, so that fewer batches go out part-filled. One
+    // batch per thread, zeroed once rather than for every triangle: the
+    // lanes past a batch's count may hold an earlier triangle's rows.
+    thread_local RowBatch batch;
+    batch.count = 0;
     std::int64_t drawn = drawHalf(triangle.upper, t, rows, batch) + drawHalf(triangle.lower, t, rows, batch);
     if (batch.count > 0)
         drawn += t.drawRows(batch, t.rows);

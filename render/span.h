@@ -70,8 +70,10 @@ struct WalkedRow {
 // Rows of a triangle, up to kRows at a time, for the row loops. Vector lanes
 // set up several rows' spans at once; the rows need not follow one another.
 struct RowBatch {
-    // A multiple of every instruction set's kPixels (render/lanes.h).
-    static constexpr int kRows = 8;
+    // A multiple of every instruction set's kPixels (render/lanes.h). Most
+    // of the demo's triangles have fewer rows, so most send one batch: each
+    // batch costs a call and the row loop's start.
+    static constexpr int kRows = 16;
     int count = 0;
     std::int32_t y[kRows] = {};
     WalkedRow row[kRows] = {};
