@@ -16,6 +16,10 @@ std::int64_t drawRowsSse2(const RowBatch&, const RowTarget&);
 std::int64_t drawSpanAvx2(const Span&, const SpanLevel&, std::uint32_t*, std::uint32_t*);
 std::int64_t drawRowsAvx2(const RowBatch&, const RowTarget&);
 #endif
+#if TESSIK_LANES_NEON
+std::int64_t drawSpanNeon(const Span&, const SpanLevel&, std::uint32_t*, std::uint32_t*);
+std::int64_t drawRowsNeon(const RowBatch&, const RowTarget&);
+#endif
 #if TESSIK_LANES_AVX512
 std::int64_t drawSpanAvx512(const Span&, const SpanLevel&, std::uint32_t*, std::uint32_t*);
 std::int64_t drawRowsAvx512(const RowBatch&, const RowTarget&);
@@ -29,6 +33,9 @@ bool always() { return true; }
 // compiled for the baseline CPU, never in the units they guard.
 constexpr SpanPath kSpanPaths[] = {
     {"scalar", drawSpanScalar, drawRowsScalar, always},
+#if TESSIK_LANES_NEON
+    {"neon", drawSpanNeon, drawRowsNeon, always}, // part of 64-bit ARM
+#endif
 #if TESSIK_LANES_SSE2
     {"sse2", drawSpanSse2, drawRowsSse2, always}, // part of x86-64
 #endif
