@@ -2,10 +2,10 @@
 // instruction set's lanes provide, and the record they share.
 //
 // The row set-up (render/row_lanes.h) and the pixel loop
-// (render/span_lanes.h) are written once against a struct of
-// lane primitives; each instruction set has one header holding that struct
-// and nothing else (render/lanes_sse2.h, render/lanes_avx2.h). A struct L
-// provides:
+// (render/span_lanes.h) are written once against a struct of lane
+// primitives; each instruction set has one header holding that struct and
+// nothing else (render/lanes_sse2.h, lanes_avx2.h and lanes_avx512.h on
+// x86-64, lanes_neon.h on 64-bit ARM). A struct L provides:
 //
 //   kPixels                 pixels drawn per step, one per 32-bit lane
 //   Ints, Words             kPixels signed and unsigned 32-bit lanes with the
