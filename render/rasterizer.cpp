@@ -107,28 +107,23 @@ static_assert(offsetof(HalfEdges, xr) == offsetof(HalfEdges, xl) + 4 &&
               offsetof(HalfEdges, dxl) == offsetof(HalfEdges, xl) + 8 &&
               offsetof(HalfEdges, dxr) == offsetof(HalfEdges, xl) + 12 && sizeof(Attributes) == sizeof(Floats4));
 
-Floats4 fourFrom(const float* first)
+// The four floats that start `offset` bytes into the half's record.
+Floats4 fourAt(const HalfEdges& h, std::size_t offset)
 {
     Floats4 v;
-    std::memcpy(&v, first, sizeof v);
-    return v;
-}
-
-Floats4 fourFrom(const Attributes& a)
-{
-    Floats4 v;
-    std::memcpy(&v, &a, sizeof v);
+    std::memcpy(&v, reinterpret_cast<const unsigned char*>(&h) + offset, sizeof v);
     return v;
 }
 
 Walk valuesAtFirstRow(const HalfEdges& h)
 {
-    return {fourFrom(&h.xl), fourFrom(h.left), fourFrom(h.diff)};
+    return {fourAt(h, offsetof(HalfEdges, xl)), fourAt(h, offsetof(HalfEdges, left)),
+            fourAt(h, offsetof(HalfEdges, diff))};
 }
 
 Walk changePerRow(const HalfEdges& h)
 {
-    return {Floats4{h.dxl, h.dxr, 0, 0}, fourFrom(h.dLeft), fourFrom(h.dDiff)};
+    return {Floats4{h.dxl, h.dxr, 0, 0}, fourAt(h, offsetof(HalfEdges, dLeft)), fourAt(h, offsetof(HalfEdges, dDiff))};
 }
 
 void stepRow(Walk& w, const Walk& d)
@@ -149,7 +144,7 @@ void recordRow(const Walk& w, std::int32_t y, RowBatch& batch, int i)
 {
     batch.y[i] = y;
     WalkedRow& row = batch.row[i];
-    std::memcpy(&row.xl, &w.edges, sizeof w.edges);
+    std::memcpy(&row.xl, &w.edges, sizeof w.edges); // xl, xr, dxl and dxr
     std::memcpy(&row.invZ, &w.left, sizeof w.left);
     std::memcpy(&row.dInvZ, &w.diff, sizeof w.diff);
 }
