@@ -10,6 +10,7 @@
 #include <sched.h>
 #include <wayland-client.h>
 
+#include <csignal>
 #include <cstdio>
 #include <string_view>
 #include <vector>
@@ -24,6 +25,13 @@ DisplayState& display = *new DisplayState;
 // Xlib's handler for a broken connection before openDisplay replaced it.
 XIOErrorHandler previousXHandler = nullptr;
 bool xHandlerInstalled = false;
+
+// What a write into a closed socket did before openDisplay. While the
+// display is open such a write fails instead of killing the process, so a
+// server that goes away under the demo reaches the lost-connection handler
+// whether the demo next reads from it or writes to it.
+struct sigaction previousPipeAction;
+bool pipeSignalIgnored = false;
 
 // Drivers that show nothing: SDL falls back to one of them when no screen
 // can be reached, so they count only when asked for by name.
@@ -204,6 +212,11 @@ std::int32_t openDisplayWith(const char* title, std::int32_t width, std::int32_t
 
     // The terminal's signal handlers stay in place: they restore it.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    struct sigaction ignore{};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    if (!pipeSignalIgnored)
+        pipeSignalIgnored = sigaction(SIGPIPE, &ignore, &previousPipeAction) == 0;
     if (SDL_Init(SDL_INIT_VIDEO) != 0)
         return 0;
     display.videoStarted = true;
@@ -319,6 +332,9 @@ void closeDisplay()
     if (xHandlerInstalled)
         XSetIOErrorHandler(previousXHandler);
     xHandlerInstalled = false;
+    if (pipeSignalIgnored)
+        sigaction(SIGPIPE, &previousPipeAction, nullptr);
+    pipeSignalIgnored = false;
     display = DisplayState{};
 }
 

@@ -7,6 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <random>
 #include <string>
@@ -208,6 +212,28 @@ TEST_F(Display, CloseReleasesWhateverAPartialOpenLeft)
     auto cells = randomFrame(kWidth, kHeight, 7);
     EXPECT_EQ(presentFrame(cells.data()), 1);
     EXPECT_TRUE(showsCell(shownFrame()[0], cells[0], 8, 8, 8));
+}
+
+// While the display is open, a write into a connection whose other end is
+// gone fails with EPIPE instead of killing the program by SIGPIPE: a display
+// server that goes away must reach the lost-connection message and status 1
+// however the demo meets it. Closing gives SIGPIPE its old action back.
+TEST_F(Display, AGoneConnectionFailsWritesInsteadOfKillingTheProgram)
+{
+    ASSERT_EQ(openDisplayWith("Tessik", kWidth, kHeight, windowed(kBackBufferFormats)), 1);
+    int ends[2];
+    ASSERT_EQ(pipe(ends), 0);
+    close(ends[0]);
+    const char byte = 0;
+    errno = 0;
+    EXPECT_EQ(write(ends[1], &byte, 1), -1);
+    EXPECT_EQ(errno, EPIPE);
+    close(ends[1]);
+
+    closeDisplay();
+    struct sigaction now{};
+    sigaction(SIGPIPE, nullptr, &now);
+    EXPECT_EQ(now.sa_handler, SIG_DFL);
 }
 
 // Hidden, minimised or without the focus, the window shows no frames; shown,
