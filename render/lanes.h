@@ -55,6 +55,7 @@
 // up by themselves. Its kPixels must divide RowBatch::kRows (render/span.h).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 namespace {
@@ -78,6 +79,19 @@ template <class L>
 {
     const typename L::Ints chosen = (L::kLaneBits & bits) != 0;
     L::store(cells, chosen ? w : L::load(cells, count), count);
+}
+
+// loadTransposed for sets with a gather: one gather per word.
+template <class L, int n>
+[[gnu::always_inline]] inline void gatherTransposed(const std::uint32_t* cells, std::size_t stride,
+                                                    typename L::Words (&out)[n])
+{
+    static_assert(n >= 1 && n <= 4);
+    typename L::Words index;
+    for (int i = 0; i < L::kPixels; ++i)
+        index[i] = static_cast<std::uint32_t>(i * stride);
+    for (int k = 0; k < n; ++k)
+        out[k] = L::gather(cells + k, index);
 }
 
 } // namespace

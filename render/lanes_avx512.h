@@ -77,16 +77,10 @@ struct Avx512Lanes {
         return (Words)_mm256_i32gather_epi32(reinterpret_cast<const int*>(texels), (__m256i)index, 4);
     }
 
-    // One gather per word.
     template <int n>
     static void loadTransposed(const std::uint32_t* cells, std::size_t stride, Words (&out)[n])
     {
-        static_assert(n >= 1 && n <= 4);
-        Words index;
-        for (int i = 0; i < kPixels; ++i)
-            index[i] = static_cast<std::uint32_t>(i * stride);
-        for (int k = 0; k < n; ++k)
-            out[k] = gather(cells + k, index);
+        gatherTransposed<Avx512Lanes>(cells, stride, out);
     }
 };
 

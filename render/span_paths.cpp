@@ -49,8 +49,8 @@ constexpr SpanPath kSpanPaths[] = {
 #if TESSIK_LANES_AVX512
     {"avx512", drawSpanAvx512, drawRowsAvx512,
      [] {
-         // The CPU's word alone: libgcc also asks the system whether it
-         // saves the mask and 512-bit registers.
+         // libgcc's check covers the system too: it asks whether the
+         // system saves the mask and 512-bit registers.
          __builtin_cpu_init();
          return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("popcnt");
      }},
